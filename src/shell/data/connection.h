@@ -1,0 +1,58 @@
+#pragma once
+// One database connection over ODBC.
+#include "shell/data/db_error.h"
+#include "shell/data/recordset.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace norvane {
+
+class ConnectionCore;
+
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    Connection(Connection&&) noexcept;
+    Connection& operator=(Connection&&) noexcept;
+
+    // Opens with a connection string alone: the program's DSN form, its
+    // "Provider=SQLOLEDB.1;..." forms (translated for FreeTDS) or a plain ODBC string.
+    // Throws DbError. Opening an open connection closes it first.
+    void open(const QString& connectionString);
+    bool isOpen() const;
+    // Closing a closed connection is an error (DbError).
+    void close();
+
+    // "Server Name" and "Current Catalog", read from the server when asked
+    // (SELECT @@SERVERNAME, DB_NAME(); the driver's answer where the server has no such query).
+    QString property(const QString& name) const;
+    QString serverName() const;
+    QString currentCatalog() const;
+
+    // Runs a statement or batch; the result streams forward-only unless Buffered is asked for.
+    Recordset execute(const QString& sql, RecordsetMode mode = RecordsetMode::ForwardOnly);
+    // Runs a query whose row count must be known before its first row: counts first
+    // (SELECT COUNT_BIG(*) over the query), then streams; buffers the rows only where the
+    // count query is refused.
+    Recordset openCounted(const QString& sql);
+    // Runs a batch to its end, discarding rows; returns the last row count reported, or -1.
+    qint64 executeCommand(const QString& sql);
+
+    // Informational messages of every statement on this connection, as they arrive.
+    void setMessageHandler(MessageHandler handler);
+    // Seconds before a login attempt gives up (default 15) and before a statement is cancelled (0 = never).
+    void setLoginTimeout(int seconds);
+    void setQueryTimeout(int seconds);
+    // Asks the server to stop the running statement; safe to call from another thread.
+    void cancel();
+
+private:
+    std::shared_ptr<ConnectionCore> core_;
+};
+
+}  // namespace norvane

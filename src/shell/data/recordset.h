@@ -1,0 +1,73 @@
+#pragma once
+// A query's result: forward-only streaming (the default) or buffered in memory.
+#include "shell/data/field.h"
+#include "shell/data/odbc_handles.h"
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace norvane {
+
+class ConnectionCore;
+
+enum class RecordsetMode {
+    ForwardOnly,  // rows are read from the server one at a time; RecordCount is -1 until EOF
+    Buffered,     // the whole first result is read at once: MoveFirst, Filter and RecordCount work
+};
+
+class Recordset {
+public:
+    Recordset() = default;
+    ~Recordset();
+    Recordset(Recordset&&) noexcept;
+    Recordset& operator=(Recordset&&) noexcept;
+
+    bool isOpen() const { return statement_.valid() || buffered_; }
+    bool eof() const;
+    // Moves to the next row; past EOF it is an error (DbError).
+    void moveNext();
+    // Buffered mode only (DbError otherwise).
+    void moveFirst();
+    // Rows in the result: known before the first row when buffered or counted, else -1 until EOF.
+    qint64 recordCount() const { return recordCount_; }
+    // Buffered mode: keeps the rows whose column equals text (case-sensitive); an empty column name clears the filter.
+    void setFilter(const QString& columnName, const QString& text);
+
+    int fieldCount() const { return static_cast<int>(fields_.size()); }
+    const Field& field(int index) const;
+    const Field& field(const QString& name) const;  // case-insensitive; DbError when unknown
+    const std::vector<Field>& fields() const { return fields_; }
+
+    // Moves on to the batch's next result set that has columns; false when none is left.
+    bool nextResult();
+    // Rows affected by the last statement of the batch that reported a count, -1 if none.
+    qint64 rowsAffected() const { return rowsAffected_; }
+
+    // Reads the rest of the batch's results (delivering their messages) and frees the statement.
+    void close();
+
+private:
+    friend class Connection;
+    void startResult();       // describes the current result's columns
+    void fetchRow();          // reads the next row into fields_, or sets eof_
+    void loadBuffer();        // buffered mode: reads the whole result
+    void showBufferedRow();
+    bool advanceToNextResultWithColumns();
+    void drain();
+
+    std::shared_ptr<ConnectionCore> core_;
+    StatementHandle statement_;
+    std::vector<Field> fields_;
+    std::vector<int> odbcTypes_;
+    bool eof_ = true;
+    bool buffered_ = false;
+    std::vector<std::vector<QVariant>> rows_;   // buffered rows
+    std::vector<std::size_t> visibleRows_;      // after the filter
+    std::size_t position_ = 0;
+    qint64 recordCount_ = -1;
+    qint64 rowsAffected_ = -1;
+};
+
+}  // namespace norvane
