@@ -1,0 +1,33 @@
+#pragma once
+// The one process-wide record of the connection, as the connection dialog fills it.
+#include "shell/data/connection.h"
+#include "shell/data/server_admin.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace norvane {
+
+struct Session {
+    QString ConnectionString;
+    QString ServerName;
+    QString DatabaseName;
+    QString UserName;
+    QString Password;
+    QString DsnName;
+    bool UseWindowsAuth = false;
+    Connection connection;                    // created empty, reused for the life of the program
+    std::unique_ptr<ServerAdmin> serverAdmin; // created anew after every successful connection
+    bool Connected = false;
+    bool EverConnected = false;
+    bool DirectoryCancelled = false;
+};
+
+// The single Session of the program.
+Session& session();
+
+// Tests start from a clean record: closes the connection (errors ignored) and clears every field.
+void resetSessionForTests();
+
+}  // namespace norvane
