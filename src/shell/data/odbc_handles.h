@@ -15,12 +15,12 @@ public:
     ~OdbcHandle() { reset(); }
     OdbcHandle(const OdbcHandle&) = delete;
     OdbcHandle& operator=(const OdbcHandle&) = delete;
-    OdbcHandle(OdbcHandle&& other) noexcept : handle_(std::exchange(other.handle_, SQL_NULL_HANDLE)) {}
+    OdbcHandle(OdbcHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
     OdbcHandle& operator=(OdbcHandle&& other) noexcept
     {
         if (this != &other) {
             reset();
-            handle_ = std::exchange(other.handle_, SQL_NULL_HANDLE);
+            handle_ = std::exchange(other.handle_, nullptr);
         }
         return *this;
     }
@@ -30,7 +30,7 @@ public:
     void reset()
     {
         if (handle_ != SQL_NULL_HANDLE)
-            SQLFreeHandle(HandleType, std::exchange(handle_, SQL_NULL_HANDLE));
+            SQLFreeHandle(HandleType, std::exchange(handle_, nullptr));
     }
 
 private:

@@ -54,6 +54,7 @@ private:
     void fetchRow();          // reads the next row into fields_, or sets eof_
     void loadBuffer();        // buffered mode: reads the whole result
     void showBufferedRow();
+    void clearValues();       // no current row: every value reads as null
     bool advanceToNextResultWithColumns();
     void drain();
 

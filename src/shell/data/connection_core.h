@@ -1,0 +1,68 @@
+#pragma once
+// What a Connection shares with its record sets: the ODBC handles, the message
+// handler and the statements still open, so closing the connection frees them first.
+#include "shell/data/db_error.h"
+#include "shell/data/odbc_handles.h"
+
+#include <mutex>
+#include <set>
+#include <vector>
+
+namespace norvane {
+
+class Recordset;
+
+struct Diagnostic {
+    int nativeError = 0;
+    QString sqlState;
+    QString text;
+    bool informational() const { return sqlState.startsWith(QLatin1String("01")); }
+};
+
+// Reads every diagnostic record of a handle.
+std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
+// A DbError from the first error record (or a generic one when there is none).
+DbError errorFrom(const std::vector<Diagnostic>& diagnostics, const QString& fallback);
+
+class ConnectionCore {
+public:
+    EnvironmentHandle environment;
+    ConnectionHandle connection;
+    MessageHandler messageHandler;
+    int queryTimeoutSeconds = 0;
+    int loginTimeoutSeconds = 15;
+    bool open = false;
+
+    // Hands informational records to the handler; returns the first error record's error, if any.
+    void deliver(const std::vector<Diagnostic>& diagnostics) const;
+    // Checks an ODBC return code of a statement call: messages delivered, errors thrown.
+    void check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const QString& what) const;
+
+    void registerRecordset(Recordset* recordset);
+    void unregisterRecordset(Recordset* recordset);
+    void replaceRecordset(Recordset* from, Recordset* to);
+    // Frees every open statement, then disconnects.
+    void disconnect();
+
+    void setRunningStatement(SQLHANDLE statement);
+    void cancelRunningStatement();
+
+private:
+    std::set<Recordset*> recordsets_;
+    std::mutex runningMutex_;
+    SQLHANDLE running_ = SQL_NULL_HANDLE;
+};
+
+// Marks a statement as the running one for the duration of a blocking call, for cancel().
+class RunningStatement {
+public:
+    RunningStatement(ConnectionCore& core, SQLHANDLE statement) : core_(core) { core_.setRunningStatement(statement); }
+    ~RunningStatement() { core_.setRunningStatement(SQL_NULL_HANDLE); }
+    RunningStatement(const RunningStatement&) = delete;
+    RunningStatement& operator=(const RunningStatement&) = delete;
+
+private:
+    ConnectionCore& core_;
+};
+
+}  // namespace norvane
