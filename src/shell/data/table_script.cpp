@@ -1,0 +1,137 @@
+#include "shell/data/table_script.h"
+
+#include <QRegularExpression>
+
+namespace norvane {
+
+namespace {
+
+const QString CL = QStringLiteral("\r\n");                   // line end of generated SQL
+const QString GO = QStringLiteral("GO\r\n\r\n");            // end of a batch
+const QString TAB = QStringLiteral("\t");
+
+QString bracket(const QString& name)
+{
+    QString doubled = name;
+    return QStringLiteral("[") + doubled.replace(QLatin1Char(']'), QStringLiteral("]]")) + QStringLiteral("]");
+}
+
+QString literal(const QString& text)
+{
+    QString doubled = text;
+    return doubled.replace(QLatin1Char('\''), QStringLiteral("''"));
+}
+
+QString bracketList(const QStringList& names)
+{
+    QStringList bracketed;
+    for (const QString& name : names)
+        bracketed << bracket(name);
+    return QStringLiteral("(") + bracketed.join(QStringLiteral(", ")) + QStringLiteral(")");
+}
+
+bool takesLength(const QString& type)
+{
+    static const QStringList types = {QStringLiteral("char"),   QStringLiteral("varchar"),   QStringLiteral("nchar"),
+                                      QStringLiteral("nvarchar"), QStringLiteral("binary"), QStringLiteral("varbinary")};
+    return types.contains(type, Qt::CaseInsensitive);
+}
+
+bool takesPrecision(const QString& type)
+{
+    return type.compare(QLatin1String("decimal"), Qt::CaseInsensitive) == 0
+        || type.compare(QLatin1String("numeric"), Qt::CaseInsensitive) == 0;
+}
+
+QString columnLine(const ScriptColumn& column)
+{
+    QString line = TAB + bracket(column.name);
+    if (column.computed)
+        return line + QStringLiteral(" AS ") + column.computedText;
+    line += QLatin1Char(' ') + columnTypeText(column);
+    if (column.identity) {
+        line += QStringLiteral(" IDENTITY (") + QString::number(column.identitySeed) + QStringLiteral(", ")
+            + QString::number(column.identityIncrement) + QStringLiteral(")");
+    }
+    return line + (column.allowNulls ? QStringLiteral(" NULL") : QStringLiteral(" NOT NULL"));
+}
+
+QString alterTableAdd(const QString& table, const QString& constraint)
+{
+    return QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD CONSTRAINT ") + constraint + CL + GO;
+}
+
+}  // namespace
+
+QString columnTypeText(const ScriptColumn& column)
+{
+    const QString type = bracket(column.typeName);
+    if (column.userDefinedType)
+        return type;
+    if (takesLength(column.typeName)) {
+        const QString length = column.length < 0 ? QStringLiteral("max") : QString::number(column.length);
+        return type + QStringLiteral(" (") + length + QStringLiteral(")");
+    }
+    if (takesPrecision(column.typeName))
+        return type + QStringLiteral(" (") + QString::number(column.precision) + QStringLiteral(", ")
+            + QString::number(column.scale) + QStringLiteral(")");
+    return type;
+}
+
+QString BuildTableScript(const TableDefinition& table)
+{
+    const QString name = bracket(table.owner) + QLatin1Char('.') + bracket(table.name);
+    QString script;
+
+    script += QStringLiteral("IF EXISTS (SELECT * FROM dbo.sysobjects WHERE id = OBJECT_ID(N'") + literal(name)
+        + QStringLiteral("') AND xtype = 'U')") + CL;
+    script += QStringLiteral("DROP TABLE ") + name + CL + GO;
+
+    QStringList columns;
+    for (const ScriptColumn& column : table.columns)
+        columns << columnLine(column);
+    script += QStringLiteral("CREATE TABLE ") + name + QStringLiteral(" (") + CL;
+    script += columns.join(QStringLiteral(",") + CL) + CL;
+    script += QStringLiteral(")") + CL + GO;
+
+    // The primary key first, then the unique keys, each group in the order given.
+    for (const bool primary : {true, false}) {
+        for (const ScriptKey& key : table.keys) {
+            if (key.primary != primary)
+                continue;
+            script += alterTableAdd(name, bracket(key.name) + (primary ? QStringLiteral(" PRIMARY KEY ") : QStringLiteral(" UNIQUE "))
+                                              + (key.clustered ? QStringLiteral("CLUSTERED ") : QStringLiteral("NONCLUSTERED "))
+                                              + bracketList(key.columns));
+        }
+    }
+    for (const ScriptForeignKey& foreignKey : table.foreignKeys) {
+        script += alterTableAdd(name, bracket(foreignKey.name) + QStringLiteral(" FOREIGN KEY ")
+                                          + bracketList(foreignKey.columns) + QStringLiteral(" REFERENCES ")
+                                          + bracket(foreignKey.referencedOwner) + QLatin1Char('.')
+                                          + bracket(foreignKey.referencedTable) + QLatin1Char(' ')
+                                          + bracketList(foreignKey.referencedColumns));
+    }
+    for (const ScriptDefault& columnDefault : table.defaults) {
+        script += alterTableAdd(name, bracket(columnDefault.name) + QStringLiteral(" DEFAULT ") + columnDefault.text
+                                          + QStringLiteral(" FOR ") + bracket(columnDefault.column));
+    }
+    for (const ScriptCheck& check : table.checks)
+        script += alterTableAdd(name, bracket(check.name) + QStringLiteral(" CHECK ") + check.text);
+    return script;
+}
+
+QStringList splitScriptBatches(const QString& script)
+{
+    static const QRegularExpression separator(QStringLiteral("^[ \\t]*GO[ \\t]*\\r?$"),
+                                              QRegularExpression::MultilineOption
+                                                  | QRegularExpression::CaseInsensitiveOption);
+    QStringList batches;
+    for (const QString& part : script.split(separator)) {
+        const QString batch = part.trimmed();
+        if (!batch.isEmpty())
+            batches << batch;
+    }
+    return batches;
+}
+
+}  // namespace norvane
