@@ -24,7 +24,11 @@ namespace {
 
 QString sandboxExecutable()
 {
-    const QByteArray path = qgetenv("NORVANE_SANDBOX");
+    QByteArray path = qgetenv("NORVANE_SANDBOX");
+#ifdef NORVANE_SANDBOX_DEFAULT
+    if (path.isEmpty())
+        path = NORVANE_SANDBOX_DEFAULT;
+#endif
     if (path.isEmpty())
         throw std::runtime_error("NORVANE_SANDBOX is not set: run the tests through ctest");
     return QString::fromLocal8Bit(path);
