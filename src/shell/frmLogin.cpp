@@ -1,0 +1,472 @@
+#include "shell/frmLogin.h"
+
+#include "shell/data/data_sources.h"
+#include "shell/data/server_discovery.h"
+#include "shell/frmMain.h"
+#include "shell/login_settings.h"
+#include "shell/prompts.h"
+#include "shell/session.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#if __has_include("codeview/modKeyColor.h")
+#include "codeview/modKeyColor.h"
+#define NORVANE_HAS_KEYWORDS 1
+#endif
+
+namespace norvane {
+
+namespace {
+
+constexpr char Caption[] = "Norvane : Connection";
+constexpr char NotConnected[] = "Not Connected";
+constexpr char ConnectFailed[] = "Problems encountered while connecting!";
+constexpr char DatabasesFailed[] = "Databases cannot be populated!";
+constexpr char UserNameMissing[] = "User Name must be entered!";
+constexpr char DsnMissing[] = "DSN must be selected!";
+constexpr char ServerMissing[] = "Server name must be entered!";
+constexpr char DatabaseMissing[] = "Database must be selected!";
+constexpr char DatabaseListQuery[] = "Select Name From SysDatabases";
+
+// The busy pointer for the life of a step; the normal pointer comes back on every way out.
+class BusyPointer {
+public:
+    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+};
+
+void setMainStatusPanel(int panel, const QString& text)
+{
+    if (frmMain* main = frmMain::find())
+        main->setPanelText(panel, text);
+}
+
+void selectEntry(QComboBox* combo, const QString& text)
+{
+    // Exact and case-sensitive, as the saved names are compared with the lists.
+    for (int i = 0; i < combo->count(); ++i) {
+        if (combo->itemText(i) == text) {
+            combo->setCurrentIndex(i);
+            return;
+        }
+    }
+}
+
+void loadKeywordTable()
+{
+#ifdef NORVANE_HAS_KEYWORDS
+    LoadKeywords();
+#endif
+}
+
+}  // namespace
+
+frmLogin::frmLogin(QWidget* owner) : QDialog(owner)
+{
+    setObjectName("frmLogin");
+    setWindowTitle(Caption);
+    setModal(true);
+    buildControls();
+}
+
+frmLogin::~frmLogin() = default;
+
+void frmLogin::buildControls()
+{
+    auto* layout = new QVBoxLayout(this);
+
+    auto* modeRow = new QHBoxLayout;
+    optCONMode[0] = new QRadioButton("Use &DSN", this);
+    optCONMode[0]->setObjectName("optCONMode0");
+    optCONMode[0]->setToolTip("Click to use DSN");
+    optCONMode[1] = new QRadioButton("Specify &Server", this);
+    optCONMode[1]->setObjectName("optCONMode1");
+    optCONMode[1]->setToolTip("Click to specify a server");
+    modeRow->addWidget(optCONMode[0]);
+    modeRow->addWidget(optCONMode[1]);
+    layout->addLayout(modeRow);
+
+    fraCON = new QGroupBox(this);
+    fraCON->setObjectName("fraCON");
+    auto* inputs = new QVBoxLayout(fraCON);
+
+    fraCONDSN = new QGroupBox(fraCON);
+    fraCONDSN->setObjectName("fraCONDSN");
+    auto* dsnGrid = new QGridLayout(fraCONDSN);
+    lblDSN = new QLabel("DS&N:", fraCONDSN);
+    lblDSN->setObjectName("lblDSN");
+    cboCONDSN = new QComboBox(fraCONDSN);
+    cboCONDSN->setObjectName("cboCONDSN");
+    cboCONDSN->setToolTip("Select a DSN");
+    lblDSN->setBuddy(cboCONDSN);
+    dsnGrid->addWidget(lblDSN, 0, 0);
+    dsnGrid->addWidget(cboCONDSN, 0, 1);
+    inputs->addWidget(fraCONDSN);
+
+    fraCONServer = new QGroupBox(fraCON);
+    fraCONServer->setObjectName("fraCONServer");
+    auto* serverGrid = new QGridLayout(fraCONServer);
+    lblCONServerName = new QLabel("Se&rver:", fraCONServer);
+    lblCONServerName->setObjectName("lblCONServerName");
+    cboCONServers = new QComboBox(fraCONServer);
+    cboCONServers->setObjectName("cboCONServers");
+    cboCONServers->setEditable(true);
+    cboCONServers->setInsertPolicy(QComboBox::NoInsert);
+    lblCONServerName->setBuddy(cboCONServers);
+    lblCONDatabase = new QLabel("Data&base:", fraCONServer);
+    lblCONDatabase->setObjectName("lblCONDatabase");
+    cboCONDatabase = new QComboBox(fraCONServer);
+    cboCONDatabase->setObjectName("cboCONDatabase");
+    cboCONDatabase->setToolTip("Database Name");
+    cboCONDatabase->setEditable(true);
+    cboCONDatabase->setInsertPolicy(QComboBox::NoInsert);
+    lblCONDatabase->setBuddy(cboCONDatabase);
+    serverGrid->addWidget(lblCONServerName, 0, 0);
+    serverGrid->addWidget(cboCONServers, 0, 1);
+    serverGrid->addWidget(lblCONDatabase, 1, 0);
+    serverGrid->addWidget(cboCONDatabase, 1, 1);
+    inputs->addWidget(fraCONServer);
+
+    auto* loginGrid = new QGridLayout;
+    lblCONUserName = new QLabel("&User Name:", fraCON);
+    lblCONUserName->setObjectName("lblCONUserName");
+    txtCONUserName = new QLineEdit(fraCON);
+    txtCONUserName->setObjectName("txtCONUserName");
+    txtCONUserName->setToolTip("Enter User Name");
+    lblCONUserName->setBuddy(txtCONUserName);
+    lblCONPassword = new QLabel("&Password:", fraCON);
+    lblCONPassword->setObjectName("lblCONPassword");
+    txtCONPassword = new QLineEdit(fraCON);
+    txtCONPassword->setObjectName("txtCONPassword");
+    txtCONPassword->setToolTip("Enter Password");
+    txtCONPassword->setEchoMode(QLineEdit::Password);
+    txtCONPassword->setStyleSheet("lineedit-password-character: 42;");  // shown masked with "*"
+    lblCONPassword->setBuddy(txtCONPassword);
+    loginGrid->addWidget(lblCONUserName, 0, 0);
+    loginGrid->addWidget(txtCONUserName, 0, 1);
+    loginGrid->addWidget(lblCONPassword, 1, 0);
+    loginGrid->addWidget(txtCONPassword, 1, 1);
+    inputs->addLayout(loginGrid);
+
+    chkWindows = new QCheckBox("Windows Authentication", fraCON);
+    chkWindows->setObjectName("chkWindows");
+    chkWindows->setChecked(false);
+    chkCONRemember = new QCheckBox("&Remember Password", fraCON);
+    chkCONRemember->setObjectName("chkCONRemember");
+    inputs->addWidget(chkWindows);
+    inputs->addWidget(chkCONRemember);
+    layout->addWidget(fraCON);
+
+    auto* buttons = new QHBoxLayout;
+    cmdCONConnect = new QPushButton("&Connect", this);
+    cmdCONConnect->setObjectName("cmdCONConnect");
+    cmdCONConnect->setToolTip("Click to connect to the data source");
+    cmdCONConnect->setDefault(true);   // Enter
+    cmdCONConnect->setAutoDefault(true);
+    cmdSQLCancel = new QPushButton("C&ancel", this);
+    cmdSQLCancel->setObjectName("cmdSQLCancel");
+    cmdSQLCancel->setAutoDefault(false);  // Escape reaches it through reject()
+    buttons->addStretch();
+    buttons->addWidget(cmdCONConnect);
+    buttons->addWidget(cmdSQLCancel);
+    layout->addLayout(buttons);
+
+    // Neither frame shows until a mode is chosen.
+    fraCONDSN->setVisible(false);
+    fraCONServer->setVisible(false);
+
+    connect(optCONMode[0], &QRadioButton::toggled, this, [this](bool on) { if (on) optCONMode_Click(0); });
+    connect(optCONMode[1], &QRadioButton::toggled, this, [this](bool on) { if (on) optCONMode_Click(1); });
+    connect(chkWindows, &QCheckBox::toggled, this, [this] { chkWindows_Click(); });
+    connect(cmdCONConnect, &QPushButton::clicked, this, [this] { cmdCONConnect_Click(); });
+    connect(cmdSQLCancel, &QPushButton::clicked, this, [this] { cmdSQLCancel_Click(); });
+
+    txtCONUserName->installEventFilter(this);
+    txtCONPassword->installEventFilter(this);
+    cboCONDatabase->installEventFilter(this);
+}
+
+void frmLogin::load()
+{
+    if (loaded_)
+        return;
+    loaded_ = true;
+    QStringList dsnNames;
+    ListDataSources(&dsnNames, nullptr);
+    cboCONDSN->addItems(dsnNames);
+    cboCONDSN->setCurrentIndex(-1);
+    cboCONServers->addItems(ListServers());
+
+    const QString dsn = readLoginSetting(LoginKeys::Dsn, LoginDefaults::Dsn);
+    if (!dsn.isEmpty())
+        selectEntry(cboCONDSN, dsn);
+    const QString server = readLoginSetting(LoginKeys::Server, LoginDefaults::Server);
+    if (!server.isEmpty())
+        cboCONServers->setEditText(server);
+    loadedDatabase_ = readLoginSetting(LoginKeys::Database, LoginDefaults::Database);
+    LoadInputs();
+}
+
+void frmLogin::unload()
+{
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    if (session().EverConnected)
+        SaveInputs();
+    hide();
+}
+
+void frmLogin::LoadInputs()
+{
+    txtCONUserName->setText(readLoginSetting(LoginKeys::UserName, LoginDefaults::UserName));
+    txtCONUserName->setCursorPosition(0);
+    txtCONPassword->setText(ScrambleText(readLoginSetting(LoginKeys::Password, LoginDefaults::Password)));
+    txtCONPassword->setCursorPosition(0);
+    const bool rememberDefault = parseRememberFlag(LoginDefaults::Remember, false);
+    chkCONRemember->setChecked(
+        parseRememberFlag(readLoginSetting(LoginKeys::Remember, LoginDefaults::Remember), rememberDefault));
+
+    const bool modeDsnDefault = parseModeFlag(LoginDefaults::ModeDsn, true);
+    const bool modeServerDefault = parseModeFlag(LoginDefaults::ModeServer, false);
+    const bool modeDsn = parseModeFlag(readLoginSetting(LoginKeys::ModeDsn, LoginDefaults::ModeDsn), modeDsnDefault);
+    const bool modeServer =
+        parseModeFlag(readLoginSetting(LoginKeys::ModeServer, LoginDefaults::ModeServer), modeServerDefault);
+    // Set in the saved order, so the later one wins when both are set; neither set means the default mode.
+    if (modeDsn)
+        optCONMode[0]->setChecked(true);
+    if (modeServer)
+        optCONMode[1]->setChecked(true);
+    if (!modeDsn && !modeServer)
+        optCONMode[modeDsnDefault ? 0 : 1]->setChecked(true);
+}
+
+void frmLogin::SaveInputs()
+{
+    SavedLoginInputs inputs;
+    inputs.userName = txtCONUserName->text().trimmed();
+    inputs.password = txtCONPassword->text().trimmed();
+    inputs.remember = chkCONRemember->isChecked();
+    inputs.dsn = cboCONDSN->currentText().trimmed();
+    inputs.server = cboCONServers->currentText().trimmed();
+    // A database box that was never entered still holds no list: the remembered name is kept
+    // rather than replaced by an empty one.
+    inputs.database = databaseListFetched_ ? cboCONDatabase->currentText().trimmed() : loadedDatabase_;
+    inputs.modeDsn = optCONMode[0]->isChecked();
+    inputs.modeServer = optCONMode[1]->isChecked();
+    writeLoginSettings(inputs);
+}
+
+void frmLogin::ReadInputs()
+{
+    Session& s = session();
+    s.UserName = txtCONUserName->text().trimmed();
+    s.Password = txtCONPassword->text().trimmed();
+    s.DsnName = cboCONDSN->currentText().trimmed();
+    s.ServerName = cboCONServers->currentText().trimmed();
+    s.DatabaseName = cboCONDatabase->currentText().trimmed();
+}
+
+void frmLogin::failValidation(const QString& text, QWidget* focus)
+{
+    showMessage(this, QMessageBox::Information, text);
+    if (focus->isEnabled())
+        focus->setFocus(Qt::OtherFocusReason);
+}
+
+bool frmLogin::ValidateInputs()
+{
+    const Session& s = session();
+    const bool dsnMode = optCONMode[0]->isChecked();
+    const bool serverMode = optCONMode[1]->isChecked();
+    if (s.UserName.isEmpty()) {
+        failValidation(UserNameMissing, txtCONUserName);
+        return false;
+    }
+    if (dsnMode && s.DsnName.isEmpty()) {
+        failValidation(DsnMissing, cboCONDSN);
+        return false;
+    }
+    if (serverMode && s.ServerName.isEmpty()) {
+        failValidation(ServerMissing, cboCONServers);
+        return false;
+    }
+    if (serverMode && s.DatabaseName.isEmpty()) {
+        failValidation(DatabaseMissing, cboCONDatabase);
+        return false;
+    }
+    return true;
+}
+
+ConnectionMode frmLogin::currentMode() const
+{
+    if (optCONMode[0]->isChecked())
+        return ConnectionMode::Dsn;
+    return session().UseWindowsAuth ? ConnectionMode::ServerIntegrated : ConnectionMode::ServerSqlLogin;
+}
+
+namespace {
+ConnectionInputs sessionInputs()
+{
+    const Session& s = session();
+    return ConnectionInputs{s.DsnName, s.UserName, s.Password, s.ServerName, s.DatabaseName};
+}
+}  // namespace
+
+void frmLogin::FillDatabases(QComboBox* combo)
+{
+    Session& s = session();
+    s.DatabaseName = "Master";
+    s.ConnectionString = BuildConnectionString(
+        s.UseWindowsAuth ? ConnectionMode::ServerIntegrated : ConnectionMode::ServerSqlLogin, sessionInputs());
+    Connection temporary;
+    temporary.open(s.ConnectionString);
+    Recordset names = temporary.execute(DatabaseListQuery);
+    combo->clear();
+    while (!names.eof()) {
+        combo->addItem(names.field("Name").text());
+        names.moveNext();
+    }
+    names.close();
+    temporary.close();
+    databaseListFetched_ = true;
+}
+
+void frmLogin::cboCONDatabase_GotFocus()
+{
+    ++databaseFetches_;
+    ReadInputs();
+    try {
+        BusyPointer busy;
+        FillDatabases(cboCONDatabase);
+    } catch (const DbError& error) {
+        showError(this, DatabasesFailed, error.description());
+        return;
+    }
+    const QString database = readLoginSetting(LoginKeys::Database, LoginDefaults::Database);
+    if (!database.isEmpty())
+        selectEntry(cboCONDatabase, database);
+}
+
+void frmLogin::optCONMode_Click(int index)
+{
+    if (index == 0) {
+        fraCONDSN->setVisible(true);
+        fraCONServer->setVisible(false);
+    } else if (index == 1) {
+        fraCONDSN->setVisible(false);
+        fraCONServer->setVisible(true);
+    }
+}
+
+void frmLogin::chkWindows_Click()
+{
+    const bool integrated = chkWindows->isChecked();
+    session().UseWindowsAuth = integrated;
+    txtCONUserName->setEnabled(!integrated);
+    txtCONPassword->setEnabled(!integrated);
+}
+
+void frmLogin::cmdCONConnect_Click()
+{
+    BusyPointer busy;
+    setMainStatusPanel(2, NotConnected);
+    ReadInputs();
+    if (!ValidateInputs())
+        return;
+    try {
+        connectSession();
+    } catch (const DbError& error) {
+        showError(this, ConnectFailed, error.description());
+        return;
+    }
+    loginOK_ = true;
+    done(Accepted);  // hides the dialog
+    Session& s = session();
+    if (s.EverConnected)
+        emit reconnected();
+    s.EverConnected = true;
+    s.Connected = true;
+}
+
+void frmLogin::connectSession()
+{
+    Session& s = session();
+    const ConnectionMode mode = currentMode();
+    s.ConnectionString = BuildConnectionString(mode, sessionInputs());
+    // Where the server-management object logs in: the address that reached the server.
+    // The server's own name (below) need not resolve on this machine.
+    QString adminTarget = s.ServerName;
+    if (mode == ConnectionMode::Dsn)
+        adminTarget = dsnServerAddress(s.DsnName);
+
+    if (s.connection.isOpen())
+        s.connection.close();
+    s.connection.open(s.ConnectionString);
+
+    s.ServerName = s.connection.property("Server Name");
+    s.DatabaseName = s.connection.property("Current Catalog");
+    setMainStatusPanel(2, s.ServerName);
+    setMainStatusPanel(3, s.DatabaseName);
+    setMainStatusPanel(4, s.UserName);
+
+    if (adminTarget.isEmpty())
+        adminTarget = s.ServerName;
+    auto admin = std::make_unique<ServerAdmin>();
+    if (s.UseWindowsAuth) {
+        admin->LoginSecure = true;
+        admin->connect(adminTarget);
+    } else {
+        admin->connect(adminTarget, s.UserName, s.Password);
+    }
+    if (s.serverAdmin)
+        s.serverAdmin->disconnect();
+    s.serverAdmin = std::move(admin);
+
+    loadKeywordTable();
+}
+
+void frmLogin::cmdSQLCancel_Click()
+{
+    if (!session().EverConnected)
+        loginOK_ = false;
+    hide();
+    done(Rejected);
+}
+
+void frmLogin::reject()
+{
+    cmdSQLCancel_Click();
+}
+
+bool frmLogin::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        // Focus that comes back after a message box or a list popup is not a new visit.
+        const bool visit = reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+        if (watched == txtCONUserName || watched == txtCONPassword) {
+            auto* box = static_cast<QLineEdit*>(watched);
+            box->setSelection(box->cursorPosition(), static_cast<int>(box->text().size()));
+        } else if (watched == cboCONDatabase && visit) {
+            cboCONDatabase_GotFocus();
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace norvane

@@ -1,0 +1,96 @@
+#pragma once
+// The connection dialog: a DSN, or a server and database, with a SQL login or integrated
+// security; remembers the last inputs, opens the session's connection and logs the
+// server-management object in.
+#include "shell/data/connection_string.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace norvane {
+
+class frmLogin : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmLogin(QWidget* owner = nullptr);
+    ~frmLogin() override;
+
+    // Window load: fills the DSN and server lists and the saved inputs.
+    void load();
+    // Window unload: saves the inputs once a connection has succeeded in this run and hides;
+    // the owner then deletes the instance.
+    void unload();
+
+    // Set when Connect succeeded, cleared when the first dialog was cancelled.
+    bool LoginOK() const { return loginOK_; }
+
+    void LoadInputs();
+    void SaveInputs();
+    void ReadInputs();
+    bool ValidateInputs();
+    void FillDatabases(QComboBox* combo);
+    ConnectionMode currentMode() const;
+
+    void cmdCONConnect_Click();
+    void cmdSQLCancel_Click();
+
+    // Controls, named as the dialog names them.
+    std::array<QRadioButton*, 2> optCONMode{};
+    QGroupBox* fraCONDSN = nullptr;
+    QLabel* lblDSN = nullptr;
+    QComboBox* cboCONDSN = nullptr;
+    QGroupBox* fraCONServer = nullptr;
+    QLabel* lblCONServerName = nullptr;
+    QComboBox* cboCONServers = nullptr;
+    QLabel* lblCONDatabase = nullptr;
+    QComboBox* cboCONDatabase = nullptr;
+    QGroupBox* fraCON = nullptr;
+    QLabel* lblCONUserName = nullptr;
+    QLineEdit* txtCONUserName = nullptr;
+    QLabel* lblCONPassword = nullptr;
+    QLineEdit* txtCONPassword = nullptr;
+    QCheckBox* chkWindows = nullptr;
+    QCheckBox* chkCONRemember = nullptr;
+    QPushButton* cmdCONConnect = nullptr;
+    QPushButton* cmdSQLCancel = nullptr;
+
+    // How many times the database list has been fetched (each focus of the database box).
+    int databaseFetches() const { return databaseFetches_; }
+
+signals:
+    // A connection succeeded while the program was already connected: every other window goes.
+    void reconnected();
+
+public slots:
+    void reject() override;  // Escape and the window's close button act as Cancel
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void optCONMode_Click(int index);
+    void chkWindows_Click();
+    void cboCONDatabase_GotFocus();
+    void connectSession();
+    void failValidation(const QString& text, QWidget* focus);
+
+    bool loginOK_ = false;
+    bool loaded_ = false;
+    bool unloaded_ = false;
+    bool databaseListFetched_ = false;
+    QString loadedDatabase_;
+    int databaseFetches_ = 0;
+};
+
+}  // namespace norvane

@@ -1,0 +1,377 @@
+#include "shell/frmMain.h"
+
+#include "shell/catalog_helpers.h"
+#include "shell/frmLogin.h"
+#include "shell/prompts.h"
+#include "shell/session.h"
+#include "shell/window_registry.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDate>
+#include <QLabel>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTime>
+#include <QTimer>
+
+namespace norvane {
+
+namespace {
+
+constexpr char RefreshFailed[] = "Problems encountered while refreshing!";
+constexpr char TablesWindowType[] = "frmTables";
+
+struct ImageSource {
+    const char* key;
+    const char* themeName;           // freedesktop icon name
+    QStyle::StandardPixmap fallback;
+};
+
+constexpr ImageSource ImageSources[] = {
+    {"UpArrow", "go-up", QStyle::SP_ArrowUp},
+    {"DownArrow", "go-down", QStyle::SP_ArrowDown},
+    {"Drive", "drive-harddisk", QStyle::SP_DriveHDIcon},
+    {"ClosedFolder", "folder", QStyle::SP_DirClosedIcon},
+    {"OpenFolder", "folder-open", QStyle::SP_DirOpenIcon},
+    {"File", "text-x-generic", QStyle::SP_FileIcon},
+    {"BakFile", "package-x-generic", QStyle::SP_DriveFDIcon},
+};
+
+struct PanelDesign {
+    const char* text;
+    const char* toolTip;
+};
+
+constexpr PanelDesign PanelDesigns[6] = {
+    {"Messages", "Messages"}, {"Server", "Server"},           {"Database", "Database"},
+    {"User", "User"},         {"", "Today's Date"},           {"", "Time"},
+};
+
+}  // namespace
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName("frmMain");
+    setWindowTitle("Norvane");
+    mdiArea_ = new QMdiArea(this);
+    mdiArea_->setObjectName("mdiArea");
+    setCentralWidget(mdiArea_);
+    buildImageList();
+    buildMenu();
+    buildStatusBar();
+    resize(1024, 768);
+
+    setStatusSink([this](const QString& text) {
+        setPanelText(1, text);
+        panels_[0]->repaint();
+    });
+    setImageProvider([this](const QString& key) { return image(key); });
+    showConnectionPanels();
+}
+
+frmMain::~frmMain()
+{
+    setStatusSink(nullptr);
+    setImageProvider(nullptr);
+}
+
+frmMain* frmMain::find()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* main = qobject_cast<frmMain*>(widget))
+            return main;
+    }
+    return nullptr;
+}
+
+QAction* frmMain::addCommand(const char* objectName, const QString& caption, std::function<void()> handler)
+{
+    auto* action = new QAction(caption, this);
+    action->setObjectName(objectName);
+    menuBar()->addAction(action);
+    if (handler)
+        connect(action, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
+    else
+        action->setEnabled(false);  // its window is not part of this build yet
+    return action;
+}
+
+void frmMain::buildMenu()
+{
+    addCommand("mnuConnect", "&Connect", [this] { mnuConnect_Click(); });
+    addCommand("mnuRefresh", "Re&fresh", [this] { mnuRefresh_Click(); });
+    addCommand("mnuTables", "&Tables", [this] { openTablesWindow(); });
+    addCommand("mnuViews", "&Views", nullptr);
+    addCommand("mnuSPs", "&SPs", nullptr);
+    addCommand("mnuFunctions", "Fu&nctions", nullptr);
+    addCommand("mnuQuery", "&Query", nullptr);
+    addCommand("mnuSearch", "S&earch", nullptr);
+    addCommand("mnuReports", "&Reports", nullptr);
+    addCommand("mnuBackup", "Bac&kup", nullptr);
+    addCommand("mnuRestore", "Rest&ore", nullptr);
+    addCommand("mnuCompare", "Co&mpare", nullptr);
+    addCommand("mnuTips", "Ti&ps", [this] { mnuTips_Click(); });
+    addCommand("mnuAbout", "A&bout", [this] { mnuAbout_Click(); });
+    addCommand("mnuExit", "E&xit", [this] { mnuExit_Click(); });
+}
+
+void frmMain::buildStatusBar()
+{
+    QStatusBar* stbSQL = statusBar();
+    stbSQL->setObjectName("stbSQL");
+    for (int i = 0; i < 6; ++i) {
+        auto* label = new QLabel(PanelDesigns[i].text, stbSQL);
+        label->setObjectName(QString("stbSQLPanel%1").arg(i + 1));
+        label->setToolTip(PanelDesigns[i].toolTip);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setMinimumWidth(i == 0 ? 240 : 90);
+        panels_[i] = label;
+        if (i < 5)
+            stbSQL->addWidget(label, i == 0 ? 3 : 1);
+        else
+            stbSQL->addPermanentWidget(label);
+    }
+    // Part of the layout; no operation drives it.
+    prbSQL_ = new QProgressBar(stbSQL);
+    prbSQL_->setObjectName("prbSQL");
+    prbSQL_->setVisible(false);
+
+    clock_ = new QTimer(this);
+    clock_->setInterval(1000);
+    connect(clock_, &QTimer::timeout, this, &frmMain::updateClock);
+    clock_->start();
+    updateClock();
+}
+
+void frmMain::buildImageList()
+{
+    for (const ImageSource& source : ImageSources) {
+        QIcon icon = QIcon::fromTheme(source.themeName);
+        if (icon.isNull())
+            icon = style()->standardIcon(source.fallback);
+        imlSQL_.insert(source.key, icon);
+    }
+}
+
+QStringList frmMain::imageKeys()
+{
+    QStringList keys;
+    for (const ImageSource& source : ImageSources)
+        keys.append(source.key);
+    return keys;
+}
+
+QIcon frmMain::image(const QString& key) const
+{
+    return imlSQL_.value(key);
+}
+
+void frmMain::updateClock()
+{
+    const QLocale locale;
+    setPanelText(5, locale.toString(QDate::currentDate(), QLocale::ShortFormat));
+    setPanelText(6, locale.toString(QTime::currentTime(), QLocale::ShortFormat));
+}
+
+void frmMain::setPanelText(int panel, const QString& text)
+{
+    if (panel >= 1 && panel <= 6)
+        panels_[panel - 1]->setText(text);
+}
+
+QString frmMain::panelText(int panel) const
+{
+    return (panel >= 1 && panel <= 6) ? panels_[panel - 1]->text() : QString();
+}
+
+QLabel* frmMain::panel(int panel) const
+{
+    return (panel >= 1 && panel <= 6) ? panels_[panel - 1] : nullptr;
+}
+
+QAction* frmMain::menuCommand(const QString& objectName) const
+{
+    return findChild<QAction*>(objectName);
+}
+
+void frmMain::showConnectionPanels()
+{
+    const Session& s = session();
+    if (!s.Connected)
+        return;
+    setPanelText(2, s.ServerName);
+    setPanelText(3, s.DatabaseName);
+    setPanelText(4, s.UserName);
+}
+
+QWidget* frmMain::child(const QString& typeName) const
+{
+    for (const auto& entry : children_) {
+        if (entry.first == typeName && entry.second)
+            return entry.second->widget();
+    }
+    return nullptr;
+}
+
+QList<QWidget*> frmMain::openChildren() const
+{
+    QList<QWidget*> open;
+    for (const auto& entry : children_) {
+        if (entry.second && entry.second->widget())
+            open.append(entry.second->widget());
+    }
+    return open;
+}
+
+QWidget* frmMain::openChild(const QString& typeName, const std::function<QWidget*(QWidget* parent)>& create)
+{
+    children_.removeIf([](const auto& entry) { return entry.second.isNull(); });
+    for (const auto& entry : children_) {
+        if (entry.first == typeName) {
+            QMdiSubWindow* existing = entry.second;
+            existing->showNormal();
+            mdiArea_->setActiveSubWindow(existing);
+            existing->raise();
+            return existing->widget();
+        }
+    }
+    QWidget* widget = create(nullptr);
+    if (!widget)
+        return nullptr;
+    QMdiSubWindow* sub = mdiArea_->addSubWindow(widget);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setObjectName(typeName + "Window");
+    children_.append({typeName, QPointer<QMdiSubWindow>(sub)});
+    sub->show();
+    mdiArea_->setActiveSubWindow(sub);
+    return widget;
+}
+
+void frmMain::openTablesWindow()
+{
+    openChild(TablesWindowType, [](QWidget* parent) { return createTablesWindow(parent); });
+}
+
+void frmMain::unloadChildren()
+{
+    const auto children = children_;
+    children_.clear();
+    for (const auto& entry : children) {
+        if (QMdiSubWindow* sub = entry.second) {
+            sub->close();
+            delete sub;  // at once, so the tables window that follows is a fresh load
+        }
+    }
+    if (sharedLogin_) {
+        sharedLogin_->unload();
+        sharedLogin_->deleteLater();  // it may be the dialog whose Connect led here
+        sharedLogin_.clear();
+    }
+}
+
+void frmMain::reopenTablesWindow()
+{
+    unloadChildren();
+    openTablesWindow();
+}
+
+frmLogin* frmMain::sharedLogin()
+{
+    if (!sharedLogin_) {
+        sharedLogin_ = new frmLogin(this);
+        sharedLogin_->load();
+        connect(sharedLogin_, &frmLogin::reconnected, this, [this] {
+            showConnectionPanels();
+            reopenTablesWindow();
+        });
+    }
+    return sharedLogin_;
+}
+
+void frmMain::mnuConnect_Click()
+{
+    sharedLogin()->exec();
+}
+
+void frmMain::mnuRefresh_Click()
+{
+    Session& s = session();
+    // Both are opened afresh before the session's are replaced, so a failure leaves the session as it was.
+    Connection fresh;
+    auto admin = std::make_unique<ServerAdmin>();
+    try {
+        fresh.open(s.ConnectionString);
+        if (s.serverAdmin)
+            admin->LoginSecure = s.serverAdmin->LoginSecure;
+        // The address the object logged in to before, which may differ from the server's own name.
+        const QString target = s.serverAdmin ? s.serverAdmin->serverName() : s.ServerName;
+        if (admin->LoginSecure)
+            admin->connect(target);
+        else
+            admin->connect(target, s.UserName, s.Password);
+    } catch (const DbError& error) {
+        showError(this, RefreshFailed, error.description());
+        return;
+    }
+    try {
+        if (s.connection.isOpen())
+            s.connection.close();
+    } catch (const DbError&) {
+        // The old connection may be gone already; it is replaced either way.
+    }
+    s.connection = std::move(fresh);
+    if (s.serverAdmin)
+        s.serverAdmin->disconnect();
+    s.serverAdmin = std::move(admin);
+    reopenTablesWindow();
+}
+
+void frmMain::mnuTips_Click()
+{
+    showTipsWindow(this);
+}
+
+void frmMain::mnuAbout_Click()
+{
+    showAboutWindow(this);
+}
+
+void frmMain::mnuExit_Click()
+{
+    close();
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    if (!shutDownDone_) {
+        shutDownDone_ = true;
+        ShutDownSession();
+    }
+    // The program ends when its last visible window closes; the hidden connection dialog goes with this window.
+    event->accept();
+}
+
+void ShutDownSession()
+{
+    Session& s = session();
+    try {
+        if (s.serverAdmin)
+            s.serverAdmin->disconnect();
+    } catch (...) {
+        // Shut-down ignores every error.
+    }
+    try {
+        if (s.connection.isOpen())
+            s.connection.close();
+    } catch (...) {
+    }
+}
+
+}  // namespace norvane
