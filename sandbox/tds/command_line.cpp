@@ -1,0 +1,87 @@
+#include "tds/command_line.h"
+
+#include <charconv>
+#include <cstdlib>
+
+#ifndef NORVANE_SANDBOX_SAMPLE_DIR
+#define NORVANE_SANDBOX_SAMPLE_DIR "sample"
+#endif
+
+namespace sandbox::tds {
+
+const char* const usageText =
+    "usage: norvane-sandbox --data DIR [--port N] [--login NAME:PASSWORD]... [--sample] [--browser-port N]\n"
+    "  --data DIR              folder of the database files (created when missing)\n"
+    "  --port N                TCP port on 127.0.0.1; 0 (the default) picks a free one\n"
+    "  --login NAME:PASSWORD   a SQL login the server accepts (repeatable; default: sa with an empty password)\n"
+    "  --sample                load the sample databases, replacing earlier copies\n"
+    "  --browser-port N        answer SQL Browser requests on UDP 127.0.0.1:N\n";
+
+namespace {
+
+std::optional<std::uint16_t> parsePort(const std::string& text)
+{
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty() || value > 65535)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(value);
+}
+
+}  // namespace
+
+std::variant<CommandLine, std::string> parseCommandLine(const std::vector<std::string>& arguments)
+{
+    CommandLine options;
+    bool haveData = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& option = arguments[i];
+        auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= arguments.size())
+                return std::nullopt;
+            return arguments[++i];
+        };
+        if (option == "--sample") {
+            options.sample = true;
+            continue;
+        }
+        if (option != "--data" && option != "--port" && option != "--login" && option != "--browser-port")
+            return "unknown option '" + option + "'";
+        const auto text = value();
+        if (!text)
+            return option + " needs a value";
+        if (option == "--data") {
+            if (text->empty())
+                return "--data needs a folder";
+            options.dataDirectory = *text;
+            haveData = true;
+        } else if (option == "--port" || option == "--browser-port") {
+            const auto port = parsePort(*text);
+            if (!port)
+                return option + " needs a port number from 0 to 65535, not '" + *text + "'";
+            if (option == "--port")
+                options.port = *port;
+            else
+                options.browserPort = *port;
+        } else {
+            const auto colon = text->find(':');
+            if (colon == std::string::npos || colon == 0)
+                return "--login needs NAME:PASSWORD, not '" + *text + "'";
+            options.logins[text->substr(0, colon)] = text->substr(colon + 1);
+        }
+    }
+    if (!haveData)
+        return "--data DIR is required";
+    if (options.logins.empty())
+        options.logins["sa"] = "";
+    return options;
+}
+
+std::filesystem::path sampleDirectory()
+{
+    if (const char* fromEnvironment = std::getenv("NORVANE_SAMPLE_DIR"); fromEnvironment && *fromEnvironment)
+        return fromEnvironment;
+    return NORVANE_SANDBOX_SAMPLE_DIR;
+}
+
+}  // namespace sandbox::tds

@@ -1,0 +1,59 @@
+// norvane-sandbox: a loopback server that speaks SQL Server's TDS protocol over SQLite.
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <memory>
+#include <pthread.h>
+#include <variant>
+
+#include "engine/engine.h"
+#include "tds/browser.h"
+#include "tds/command_line.h"
+#include "tds/engine_backend.h"
+#include "tds/server.h"
+
+int main(int argc, char** argv)
+{
+    using namespace sandbox::tds;
+
+    // Every thread inherits this mask; the main thread alone takes SIGINT/SIGTERM with sigwait.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    const auto parsed = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (const auto* error = std::get_if<std::string>(&parsed)) {
+        std::cerr << "norvane-sandbox: " << *error << "\n" << usageText;
+        return 2;
+    }
+    const auto& options = std::get<CommandLine>(parsed);
+    try {
+        sandbox::Engine engine(options.dataDirectory);
+        if (options.sample)
+            engine.loadSample(sampleDirectory());
+        EngineBackend backend(engine, options.logins);
+        Server server(backend, options.port);
+        std::unique_ptr<BrowserResponder> browser;
+        if (options.browserPort)
+            browser = std::make_unique<BrowserResponder>(*options.browserPort, backend.serverName(), server.port());
+        server.start();
+        if (browser)
+            browser->start();
+        std::printf("listening on 127.0.0.1:%u\n", static_cast<unsigned>(server.port()));
+        std::fflush(stdout);
+
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        if (browser)
+            browser->stop();
+        server.stop();
+        return 0;
+    } catch (const std::exception& error) {
+        std::cerr << "norvane-sandbox: " << error.what() << "\n";
+        return 1;
+    }
+}

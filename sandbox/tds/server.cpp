@@ -1,0 +1,117 @@
+#include "tds/server.h"
+
+#include <atomic>
+#include <cerrno>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <system_error>
+
+#include "tds/session.h"
+
+namespace sandbox::tds {
+
+struct Server::Running {
+    std::unique_ptr<Session> session;
+    std::thread thread;
+    std::atomic<bool> finished{false};
+};
+
+Server::Server(Backend& backend, std::uint16_t port) : backend_(backend), listener_(bindLoopback(SOCK_STREAM, port))
+{
+    if (::listen(listener_.get(), 64) != 0)
+        throw std::system_error(errno, std::generic_category(), "listen");
+    port_ = boundPort(listener_.get());
+}
+
+Server::~Server()
+{
+    stop();
+}
+
+void Server::start()
+{
+    acceptThread_ = std::thread([this] { acceptLoop(); });
+}
+
+void Server::acceptLoop()
+{
+    for (;;) {
+        pollfd fds[2] = {{listener_.get(), POLLIN, 0}, {wakeUp_.readFd(), POLLIN, 0}};
+        if (::poll(fds, 2, 1000) < 0 && errno != EINTR)
+            return;
+        if (fds[1].revents != 0)
+            return;
+        reapFinished();
+        if ((fds[0].revents & POLLIN) == 0)
+            continue;
+        FileDescriptor client(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+        if (!client.valid())
+            continue;
+        const int yes = 1;
+        ::setsockopt(client.get(), IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+        std::lock_guard lock(mutex_);
+        if (stopped_)
+            return;
+        if (sessions_.size() >= maxSessions)
+            continue;  // the client sees the connection close
+        const int spid = takeSpid();
+        auto running = std::make_unique<Running>();
+        running->session = std::make_unique<Session>(std::move(client), backend_, spid);
+        Running* raw = running.get();
+        raw->thread = std::thread([raw] {
+            raw->session->run();
+            raw->finished = true;
+        });
+        sessions_.push_back(std::move(running));
+    }
+}
+
+int Server::takeSpid()
+{
+    int spid = firstSpid;
+    while (spidsInUse_.count(spid) != 0)
+        ++spid;
+    spidsInUse_.insert(spid);
+    return spid;
+}
+
+void Server::reapFinished()
+{
+    std::lock_guard lock(mutex_);
+    for (auto it = sessions_.begin(); it != sessions_.end();) {
+        if ((*it)->finished) {
+            (*it)->thread.join();
+            spidsInUse_.erase((*it)->session->spid());
+            it = sessions_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void Server::stop()
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (stopped_)
+            return;
+        stopped_ = true;
+    }
+    wakeUp_.notify();
+    if (acceptThread_.joinable())
+        acceptThread_.join();
+    listener_.reset();
+    std::list<std::unique_ptr<Running>> sessions;
+    {
+        std::lock_guard lock(mutex_);
+        sessions.swap(sessions_);
+    }
+    for (auto& running : sessions)
+        running->session->close();
+    for (auto& running : sessions)
+        running->thread.join();
+}
+
+}  // namespace sandbox::tds
