@@ -10,6 +10,8 @@
 #include <QTextEdit>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace norvane {
 
 namespace {
@@ -30,17 +32,6 @@ ImageProvider& imageProvider()
 // The list view remembers its sort key and direction between heading clicks.
 constexpr char kSortKeyProperty[] = "norvaneSortKey";
 constexpr char kSortOrderProperty[] = "norvaneSortOrder";
-
-// A list view row that sorts by its text without regard to case, as list views do.
-class ListViewItem : public QTreeWidgetItem {
-public:
-    using QTreeWidgetItem::QTreeWidgetItem;
-    bool operator<(const QTreeWidgetItem& other) const override
-    {
-        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
-    }
-};
 
 QString rowCountQuestion(qint64 count)
 {
@@ -146,7 +137,7 @@ void ShowRows(QTreeWidget* listView, const QString& name, bool allRows)
         cells.reserve(rows.fieldCount());
         for (const Field& field : rows.fields())
             cells << rowCellText(field);
-        items << new ListViewItem(cells);
+        items << new QTreeWidgetItem(cells);
     }
     rows.close();
     listView->addTopLevelItems(items);
@@ -163,7 +154,15 @@ Qt::SortOrder SortListView(QTreeWidget* listView, int column)
         order = order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
     listView->setProperty(kSortKeyProperty, column);
     listView->setProperty(kSortOrderProperty, static_cast<int>(order));
-    listView->sortItems(column, order);
+    // Rows sort by their text without regard to case, as list views do; equal texts keep their order.
+    QList<QTreeWidgetItem*> items;
+    while (listView->topLevelItemCount() > 0)
+        items << listView->takeTopLevelItem(0);
+    std::stable_sort(items.begin(), items.end(), [column, order](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+        const int comparison = a->text(column).compare(b->text(column), Qt::CaseInsensitive);
+        return order == Qt::AscendingOrder ? comparison < 0 : comparison > 0;
+    });
+    listView->addTopLevelItems(items);
     return order;
 }
 
