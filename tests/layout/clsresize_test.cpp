@@ -8,6 +8,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTextEdit>
@@ -152,6 +154,27 @@ TEST_F(ResizedWindow, TheWindowNeverShrinksBelowHalf)
     EXPECT_EQ(window->size(), QSize(400, 257));
     // Across exactly 1/2; down (3855 + 400 - 400) / 8100.
     EXPECT_EQ(window->lbl->geometry(), QRect(5, 9, 50, 14));
+    EXPECT_EQ(window->cmd->geometry(), QRect(100, 190, 60, 19));
+}
+
+TEST(ClsResize, AWorkspaceChildWindowScalesWithItsFrame)
+{
+    QMdiArea workspace;
+    workspace.resize(3000, 2000);
+    auto* window = new TestWindow(&workspace);
+    QMdiSubWindow* frame = workspace.addSubWindow(window);
+    workspace.show();
+    frame->show();
+    const QSize decoration = frame->size() - window->size();
+
+    frame->resize(QSize(1600, 1080) + decoration);
+    EXPECT_EQ(window->size(), QSize(1600, 1080));
+    EXPECT_EQ(window->cmd->geometry(), QRect(400, 800, 240, 80));
+    EXPECT_EQ(window->chk->geometry(), QRect(20, 60, 300, 40));
+
+    // The frame cannot be dragged below half of the window.
+    frame->resize(100, 100);
+    EXPECT_EQ(window->size(), QSize(400, 257));
     EXPECT_EQ(window->cmd->geometry(), QRect(100, 190, 60, 19));
 }
 
