@@ -172,3 +172,46 @@ TEST(SampleLoad, TextWithQuotesAndNullsSurviveLoading)
     const sample::Result orders = query("SELECT MIN(OrderID), MAX(OrderID) FROM Orders");
     EXPECT_EQ(orders.rows, (std::vector<QStringList>{{"10248", "10748"}}));
 }
+
+TEST(SampleLoad, ObjectsOfEveryKindAreCreated)
+{
+    const QString kinds =
+        "Select xtype, Count(*) From SysObjects Where xtype In ('P','FN','IF','TF','TR','C','F','PK','D') Group By xtype";
+    // xtype is char(2): one-letter codes keep their pad blank.
+    EXPECT_EQ(sample::sorted(query(kinds).rows), (std::vector<QStringList>{{"C ", "4"}, {"D ", "12"}, {"F ", "11"},
+                                                                          {"FN", "2"}, {"IF", "1"}, {"P ", "9"},
+                                                                          {"PK", "12"}, {"TF", "1"}, {"TR", "3"}}));
+    EXPECT_EQ(query("Select Name From SysTypes Where XUserType > 256").rows, (std::vector<QStringList>{{"PhoneNumber"}}));
+
+    // The archive holds tables, keys, checks and defaults only; one default is a stand-alone object.
+    EXPECT_EQ(sample::sorted(query(kinds, "HarborArchive").rows),
+              (std::vector<QStringList>{{"C ", "4"}, {"D ", "12"}, {"F ", "11"}, {"PK", "13"}}));
+}
+
+TEST(SampleLoad, ArchiveDiffersOnPurpose)
+{
+    // A default bound with sp_bindefault: the column points at a D object without a parent.
+    EXPECT_EQ(query("Select c.Name, o.Name, o.parent_obj From SysColumns c, SysObjects o "
+                    "Where c.cdefault = o.id And c.id = Object_Id('Products') And o.parent_obj = 0",
+                    "HarborArchive")
+                  .rows,
+              (std::vector<QStringList>{{"ReorderLevel", "dfZero", "0"}}));
+    EXPECT_TRUE(query("Select c.Name From SysColumns c, SysObjects o "
+                      "Where c.cdefault = o.id And c.id = Object_Id('Products') And o.parent_obj = 0")
+                    .rows.empty());
+
+    // Identity in Harbor only.
+    const QString identity = "Select ColumnProperty(Object_Id('Shippers'), 'ShipperID', 'IsIdentity')";
+    EXPECT_EQ(query(identity).rows, (std::vector<QStringList>{{"1"}}));
+    EXPECT_EQ(query(identity, "HarborArchive").rows, (std::vector<QStringList>{{"0"}}));
+
+    // The computed column's expression, stored under the table with the column's colid as number.
+    const QString computed = "Select Text From SysComments Where Id = Object_Id('Products') And Number = 11";
+    const std::vector<QStringList> harborText = query(computed).rows;
+    const std::vector<QStringList> archiveText = query(computed, "HarborArchive").rows;
+    ASSERT_EQ(harborText.size(), 1u);
+    ASSERT_EQ(archiveText.size(), 1u);
+    EXPECT_TRUE(harborText[0][0].contains("UnitsInStock")) << harborText[0][0].toStdString();
+    EXPECT_FALSE(harborText[0][0].contains("UnitsOnOrder")) << harborText[0][0].toStdString();
+    EXPECT_TRUE(archiveText[0][0].contains("UnitsOnOrder")) << archiveText[0][0].toStdString();
+}
