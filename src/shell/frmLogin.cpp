@@ -341,6 +341,7 @@ void frmLogin::FillDatabases(QComboBox* combo)
         combo->addItem(names.field("Name").text());
         names.moveNext();
     }
+    combo->setCurrentIndex(-1);  // filled, nothing chosen yet
     names.close();
     temporary.close();
     databaseListFetched_ = true;

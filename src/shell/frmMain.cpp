@@ -311,7 +311,9 @@ void frmMain::mnuRefresh_Click()
         if (s.serverAdmin)
             admin->LoginSecure = s.serverAdmin->LoginSecure;
         // The address the object logged in to before, which may differ from the server's own name.
-        const QString target = s.serverAdmin ? s.serverAdmin->serverName() : s.ServerName;
+        QString target = s.serverAdmin ? s.serverAdmin->serverName() : QString();
+        if (target.isEmpty())
+            target = s.ServerName;
         if (admin->LoginSecure)
             admin->connect(target);
         else
