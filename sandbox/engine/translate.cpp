@@ -922,12 +922,9 @@ private:
         if (name == "NEWID")
             return call("tsql_newid", Kind::String, "uniqueidentifier");
         if (name == "OBJECT_ID" || name == "DB_ID" || name == "USER_ID" || name == "COLUMNPROPERTY" ||
-            name == "OBJECTPROPERTY" || name == "COL_LENGTH" || name == "IDENT_SEED" || name == "IDENT_INCR" ||
-            name == "IDENT_CURRENT" || name == "SCOPE_IDENTITY")
+            name == "OBJECTPROPERTY" || name == "COL_LENGTH")
             return call(toLowerName(name), Kind::Number,
-                        name == "DB_ID" || name == "USER_ID" || name == "COL_LENGTH" ? "smallint"
-                        : name.rfind("IDENT", 0) == 0 || name == "SCOPE_IDENTITY" ? "numeric(38,0)"
-                                                                                  : "int");
+                        name == "DB_ID" || name == "USER_ID" || name == "COL_LENGTH" ? "smallint" : "int");
         if (name == "OBJECT_NAME" || name == "DB_NAME" || name == "USER_NAME" || name == "TYPE_NAME" ||
             name == "COL_NAME" || name == "SUSER_SNAME" || name == "SUSER_NAME" || name == "HOST_NAME" ||
             name == "APP_NAME")

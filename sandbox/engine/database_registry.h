@@ -1,0 +1,37 @@
+#pragma once
+// The databases the server knows, as master's sysdatabases lists them, shared by all sessions.
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sandbox {
+
+struct DatabaseEntry {
+    std::string name;  // as created
+    int id = 0;
+};
+
+class DatabaseRegistry {
+public:
+    explicit DatabaseRegistry(std::filesystem::path dataDirectory) : directory_(std::move(dataDirectory)) {}
+
+    const std::filesystem::path& directory() const { return directory_; }
+    // The SQLite file of a database (names compare without regard to case).
+    std::filesystem::path fileOf(const std::string& name) const;
+
+    std::optional<DatabaseEntry> find(const std::string& name) const;
+    std::optional<DatabaseEntry> find(int id) const;
+    std::vector<DatabaseEntry> all() const;
+    void add(const DatabaseEntry& entry);
+    void remove(const std::string& name);
+    int nextId() const;
+
+private:
+    std::filesystem::path directory_;
+    mutable std::mutex mutex_;
+    std::vector<DatabaseEntry> entries_;
+};
+
+}  // namespace sandbox

@@ -1,0 +1,46 @@
+#pragma once
+// Engine internals shared by the engine, its sessions and the system procedures.
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engine/database_registry.h"
+#include "engine/engine.h"
+#include "engine/sqlite_handle.h"
+
+namespace sandbox {
+
+// What sp_who shows about one session.
+struct SessionRecord {
+    int spid = 0;
+    std::string loginName;
+    std::string hostName;
+    std::string database;
+};
+
+struct Engine::Impl {
+    explicit Impl(std::filesystem::path dataDirectory) : registry(std::move(dataDirectory)) {}
+
+    DatabaseRegistry registry;
+    std::mutex databasesMutex;  // CREATE / DROP DATABASE one at a time
+
+    // Creates a database file with its catalog and lists it in master. Throws SqlError 1801 if it exists.
+    void createDatabase(const std::string& name);
+    // Deletes a database; throws 3701 (unknown), 3702 (in use by another session), 3708 (system database).
+    void dropDatabase(const std::string& name, int droppingSpid);
+
+    void registerSession(const SessionRecord& record);
+    void updateSessionDatabase(int spid, const std::string& database);
+    void unregisterSession(int spid);
+    std::vector<SessionRecord> sessions() const;
+
+    // Writes a fresh database file with its catalog (id 1 is master).
+    void createFile(const std::string& name, int id);
+
+private:
+    mutable std::mutex sessionsMutex_;
+    std::map<int, SessionRecord> sessions_;
+};
+
+}  // namespace sandbox

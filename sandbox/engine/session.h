@@ -1,0 +1,106 @@
+#pragma once
+// One client session: its current database, connections, variables and transaction
+// state, and the statement handlers that run a batch.
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/engine_impl.h"
+#include "engine/sql_error.h"
+#include "engine/statements.h"
+#include "engine/translator.h"
+
+namespace sandbox {
+
+struct ProcedureArgument {
+    std::string name;  // "@table_name", or empty when positional
+    Value value;
+};
+
+class Session final : public EngineSession {
+public:
+    Session(Engine::Impl& engine, const SessionInfo& info);
+    ~Session() override;
+
+    std::string currentDatabase() const override { return current_; }
+    void executeBatch(const std::string& sql, ResultSink& sink) override;
+
+    // Sample loading: runs of INSERTs share one SQLite transaction, committed at the batch's end.
+    void setBulkLoading(bool on) { bulkLoading_ = on; }
+
+    // For the system procedures.
+    sqlite3* database();
+    const SessionInfo& info() const { return info_; }
+    Engine::Impl& engine() { return engine_; }
+    // Runs sql (SQLite text) and sends its rows with the given columns.
+    void sendQuery(const std::string& sql, const std::vector<Value>& parameters, std::vector<ResultColumn> columns,
+                   ResultSink& sink);
+    void sendRows(const std::vector<ResultColumn>& columns, const std::vector<std::vector<Value>>& rows, ResultSink& sink);
+
+private:
+    struct Connection {
+        std::unique_ptr<ConnectionContext> context;
+        SqliteHandle db;
+        std::set<std::string> attached;  // lower-case database names
+    };
+    struct Variable {
+        Value value;
+        std::string type;
+    };
+
+    Connection& connection(const std::string& database);
+    void closeConnections(const std::string& database);
+    TranslateContext translateContext();
+    std::optional<Value> variable(const std::string& name) const;
+    std::string attach(const std::string& database);
+
+    void run(const std::vector<Statement>& statements, ResultSink& sink);
+    bool runOne(const Statement& statement, ResultSink& sink);  // false: stop the batch
+    void runSimple(std::size_t begin, std::size_t end, ResultSink& sink);
+    bool condition(std::size_t begin, std::size_t end);
+    void syntaxCheck(const std::vector<Statement>& statements);
+
+    void runSelect(std::size_t begin, std::size_t end, ResultSink& sink);
+    void runDml(std::size_t begin, std::size_t end, ResultSink& sink);
+    void runUse(std::size_t begin, std::size_t end, ResultSink& sink);
+    void runSet(std::size_t begin, std::size_t end, ResultSink& sink);
+    void runDeclare(std::size_t begin, std::size_t end, ResultSink& sink);
+    void runPrint(std::size_t begin, std::size_t end, ResultSink& sink);
+    void runRaiserror(std::size_t begin, std::size_t end, ResultSink& sink);
+    void runTransaction(std::size_t begin, std::size_t end, ResultSink& sink);
+    void runExecute(std::size_t begin, std::size_t end, ResultSink& sink);
+    void runDatabaseStatement(std::size_t begin, std::size_t end, ResultSink& sink);
+    void runWaitfor(std::size_t begin, std::size_t end, ResultSink& sink);
+    bool runDdl(std::size_t begin, std::size_t end, ResultSink& sink);
+
+    Value evaluate(std::size_t begin, std::size_t end);
+    void assign(const std::string& name, const Value& value);
+    void done(ResultSink& sink, std::optional<std::int64_t> rows);
+    void commitBulk();
+    void beginBulkIfNeeded();
+    [[noreturn]] void rethrowConstraint(const SqlError& error, const std::string& table, const std::string& verb);
+
+    Engine::Impl& engine_;
+    SessionInfo info_;
+    std::string current_ = "master";
+    std::map<std::string, Connection> connections_;
+    std::map<std::string, Variable> variables_;  // upper-case names
+    std::vector<Token> tokens_;
+    std::string source_;
+    std::int64_t rowCount_ = 0;
+    int lastError_ = 0;
+    int tranCount_ = 0;
+    bool noCount_ = false;
+    bool bulkLoading_ = false;
+    bool bulkOpen_ = false;
+    bool cancelled_ = false;
+};
+
+// sp_pkeys, sp_helptext, sp_who and the answers for other procedures; throws SqlError.
+void runSystemProcedure(Session& session, const std::string& name, const std::vector<ProcedureArgument>& arguments,
+                        ResultSink& sink);
+
+}  // namespace sandbox

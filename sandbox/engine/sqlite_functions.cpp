@@ -1,0 +1,952 @@
+// The SQLSERVER collation, T-SQL's LIKE and the T-SQL functions the translator calls.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <random>
+
+#include "engine/database_registry.h"
+#include "engine/sql_error.h"
+#include "engine/sqlite_handle.h"
+#include "engine/tokenizer.h"
+#include "engine/value_text.h"
+
+namespace sandbox {
+
+namespace {
+
+const ConnectionContext& contextOf(sqlite3_context* ctx)
+{
+    static const ConnectionContext none;
+    const auto* context = static_cast<const ConnectionContext*>(sqlite3_user_data(ctx));
+    return context ? *context : none;
+}
+
+void resultError(sqlite3_context* ctx, int number, int severity, const std::string& text)
+{
+    std::string message = "SQLSERVER|" + std::to_string(number) + "|" + std::to_string(severity) + "|" + text;
+    sqlite3_result_error(ctx, message.c_str(), static_cast<int>(message.size()));
+}
+
+std::string textArg(sqlite3_value* value)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    return text ? std::string(text, static_cast<std::size_t>(sqlite3_value_bytes(value))) : std::string();
+}
+
+bool isNull(sqlite3_value* value) { return sqlite3_value_type(value) == SQLITE_NULL; }
+
+void resultText(sqlite3_context* ctx, const std::string& text)
+{
+    sqlite3_result_text(ctx, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+unsigned char lowerAscii(unsigned char c) { return c < 0x80 ? static_cast<unsigned char>(std::tolower(c)) : c; }
+
+// ---- collation --------------------------------------------------------------
+
+int compareSqlServer(void*, int lengthA, const void* a, int lengthB, const void* b)
+{
+    const auto* x = static_cast<const unsigned char*>(a);
+    const auto* y = static_cast<const unsigned char*>(b);
+    // Trailing blanks do not count, as in SQL Server's comparisons.
+    while (lengthA > 0 && x[lengthA - 1] == ' ')
+        --lengthA;
+    while (lengthB > 0 && y[lengthB - 1] == ' ')
+        --lengthB;
+    const int common = std::min(lengthA, lengthB);
+    for (int i = 0; i < common; ++i) {
+        unsigned char cx = lowerAscii(x[i]);
+        unsigned char cy = lowerAscii(y[i]);
+        if (cx != cy)
+            return cx < cy ? -1 : 1;
+    }
+    return lengthA == lengthB ? 0 : (lengthA < lengthB ? -1 : 1);
+}
+
+// ---- LIKE -------------------------------------------------------------------
+
+std::size_t utf8Length(unsigned char lead)
+{
+    return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+}
+
+bool likeMatch(std::string_view pattern, std::string_view text, int escape)
+{
+    std::size_t p = 0;
+    std::size_t t = 0;
+    std::size_t starP = std::string_view::npos;
+    std::size_t starT = 0;
+    while (t < text.size()) {
+        bool matched = false;
+        std::size_t nextP = p;
+        std::size_t step = utf8Length(static_cast<unsigned char>(text[t]));
+        if (p < pattern.size()) {
+            unsigned char pc = static_cast<unsigned char>(pattern[p]);
+            if (escape >= 0 && pc == escape && p + 1 < pattern.size()) {
+                matched = lowerAscii(static_cast<unsigned char>(pattern[p + 1])) == lowerAscii(static_cast<unsigned char>(text[t]));
+                nextP = p + 2;
+            } else if (pc == '%') {
+                starP = p++;
+                starT = t;
+                continue;
+            } else if (pc == '_') {
+                matched = true;
+                nextP = p + 1;
+            } else if (pc == '[' && pattern.find(']', p + 1) != std::string_view::npos) {
+                std::size_t close = pattern.find(']', p + 2);
+                if (close == std::string_view::npos)
+                    close = pattern.find(']', p + 1);
+                std::string_view set = pattern.substr(p + 1, close - p - 1);
+                bool negate = !set.empty() && set[0] == '^';
+                if (negate)
+                    set.remove_prefix(1);
+                unsigned char c = lowerAscii(static_cast<unsigned char>(text[t]));
+                bool inSet = false;
+                for (std::size_t i = 0; i < set.size(); ++i) {
+                    unsigned char low = lowerAscii(static_cast<unsigned char>(set[i]));
+                    if (i + 2 < set.size() && set[i + 1] == '-') {
+                        unsigned char high = lowerAscii(static_cast<unsigned char>(set[i + 2]));
+                        inSet = inSet || (c >= low && c <= high);
+                        i += 2;
+                    } else {
+                        inSet = inSet || c == low;
+                    }
+                }
+                matched = inSet != negate;
+                nextP = close + 1;
+            } else {
+                std::size_t length = utf8Length(pc);
+                matched = pattern.substr(p, 1) == text.substr(t, 1)
+                              ? pattern.substr(p, length) == text.substr(t, length)
+                              : lowerAscii(pc) == lowerAscii(static_cast<unsigned char>(text[t]));
+                nextP = p + (matched ? length : 1);
+            }
+        }
+        if (matched) {
+            p = nextP;
+            t += step;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            starT += utf8Length(static_cast<unsigned char>(text[starT]));
+            t = starT;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '%')
+        ++p;
+    return p == pattern.size();
+}
+
+void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]))
+        return sqlite3_result_null(ctx);
+    int escape = -1;
+    if (argc == 3 && !isNull(argv[2])) {
+        std::string e = textArg(argv[2]);
+        escape = e.empty() ? -1 : static_cast<unsigned char>(e[0]);
+    }
+    sqlite3_result_int(ctx, likeMatch(textArg(argv[0]), textArg(argv[1]), escape) ? 1 : 0);
+}
+
+// ---- arithmetic and strings --------------------------------------------------
+
+void addFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    int ta = sqlite3_value_type(argv[0]);
+    int tb = sqlite3_value_type(argv[1]);
+    if (ta == SQLITE_NULL || tb == SQLITE_NULL)
+        return sqlite3_result_null(ctx);
+    if (ta == SQLITE_TEXT && tb == SQLITE_TEXT)
+        return resultText(ctx, textArg(argv[0]) + textArg(argv[1]));
+    if (ta == SQLITE_BLOB && tb == SQLITE_BLOB) {
+        std::string joined = textArg(argv[0]) + textArg(argv[1]);
+        return sqlite3_result_blob(ctx, joined.data(), static_cast<int>(joined.size()), SQLITE_TRANSIENT);
+    }
+    // A string meets a number: SQL Server converts the string to the number's type.
+    auto number = [&](sqlite3_value* v, int type, bool& isInt, std::int64_t& i, double& d) -> bool {
+        if (type == SQLITE_INTEGER) {
+            isInt = true;
+            i = sqlite3_value_int64(v);
+            return true;
+        }
+        if (type == SQLITE_FLOAT) {
+            isInt = false;
+            d = sqlite3_value_double(v);
+            return true;
+        }
+        std::string text = textArg(v);
+        auto parsed = parseNumber(text);
+        if (!parsed) {
+            resultError(ctx, 245, 16, "Syntax error converting the varchar value '" + text + "' to a column of data type int.");
+            return false;
+        }
+        isInt = parsed->isInteger;
+        i = parsed->integer;
+        d = parsed->real;
+        return true;
+    };
+    bool ia = false, ib = false;
+    std::int64_t xa = 0, xb = 0;
+    double da = 0, db = 0;
+    if (!number(argv[0], ta, ia, xa, da) || !number(argv[1], tb, ib, xb, db))
+        return;
+    if (ia && ib) {
+        std::int64_t sum = 0;
+        if (__builtin_add_overflow(xa, xb, &sum))
+            return resultError(ctx, 8115, 16, "Arithmetic overflow error converting expression to data type bigint.");
+        return sqlite3_result_int64(ctx, sum);
+    }
+    sqlite3_result_double(ctx, (ia ? static_cast<double>(xa) : da) + (ib ? static_cast<double>(xb) : db));
+}
+
+std::vector<std::string> utf8Characters(const std::string& text)
+{
+    std::vector<std::string> characters;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t n = std::min(utf8Length(static_cast<unsigned char>(text[i])), text.size() - i);
+        characters.push_back(text.substr(i, n));
+        i += n;
+    }
+    return characters;
+}
+
+std::string joinCharacters(const std::vector<std::string>& characters, std::size_t from, std::size_t count)
+{
+    std::string out;
+    for (std::size_t i = from; i < characters.size() && i < from + count; ++i)
+        out += characters[i];
+    return out;
+}
+
+void lenFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    std::string text = textArg(argv[0]);
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    sqlite3_result_int64(ctx, static_cast<std::int64_t>(utf8Characters(text).size()));
+}
+
+void dataLengthFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_NULL:
+        return sqlite3_result_null(ctx);
+    case SQLITE_INTEGER:
+        return sqlite3_result_int(ctx, 4);
+    case SQLITE_FLOAT:
+        return sqlite3_result_int(ctx, 8);
+    default:
+        return sqlite3_result_int(ctx, sqlite3_value_bytes(argv[0]));
+    }
+}
+
+std::size_t findIgnoringCase(const std::string& haystack, const std::string& needle, std::size_t from)
+{
+    if (needle.empty())
+        return std::string::npos;
+    for (std::size_t i = from; i + needle.size() <= haystack.size(); ++i) {
+        bool equal = true;
+        for (std::size_t k = 0; k < needle.size() && equal; ++k)
+            equal = lowerAscii(static_cast<unsigned char>(haystack[i + k])) == lowerAscii(static_cast<unsigned char>(needle[k]));
+        if (equal)
+            return i;
+    }
+    return std::string::npos;
+}
+
+void charIndexFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]))
+        return sqlite3_result_null(ctx);
+    const std::vector<std::string> haystack = utf8Characters(textArg(argv[1]));
+    const std::string joined = textArg(argv[1]);
+    std::size_t startCharacter = argc == 3 && !isNull(argv[2]) && sqlite3_value_int64(argv[2]) > 1
+                                     ? static_cast<std::size_t>(sqlite3_value_int64(argv[2]) - 1)
+                                     : 0;
+    std::size_t startByte = joinCharacters(haystack, 0, startCharacter).size();
+    std::size_t found = findIgnoringCase(joined, textArg(argv[0]), startByte);
+    if (found == std::string::npos)
+        return sqlite3_result_int(ctx, 0);
+    sqlite3_result_int64(ctx, static_cast<std::int64_t>(utf8Characters(joined.substr(0, found)).size() + 1));
+}
+
+void patIndexFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]))
+        return sqlite3_result_null(ctx);
+    std::string pattern = textArg(argv[0]);
+    const std::string text = textArg(argv[1]);
+    std::string anchored = pattern.size() > 0 && pattern[0] == '%' ? pattern.substr(1) : pattern;
+    const std::vector<std::string> characters = utf8Characters(text);
+    std::size_t byte = 0;
+    for (std::size_t i = 0; i < characters.size(); ++i) {
+        if (likeMatch(anchored, std::string_view(text).substr(byte), -1))
+            return sqlite3_result_int64(ctx, static_cast<std::int64_t>(i + 1));
+        if (pattern.empty() || pattern[0] != '%')
+            break;
+        byte += characters[i].size();
+    }
+    sqlite3_result_int(ctx, 0);
+}
+
+void substringFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]) || isNull(argv[2]))
+        return sqlite3_result_null(ctx);
+    std::int64_t start = sqlite3_value_int64(argv[1]);
+    std::int64_t length = sqlite3_value_int64(argv[2]);
+    if (length < 0)
+        return resultError(ctx, 536, 16, "Invalid length parameter passed to the substring function.");
+    // Characters start..start+length-1 of the 1-based string, clipped to it.
+    std::int64_t first = std::max<std::int64_t>(start, 1);
+    std::int64_t last = start + length - 1;
+    const std::vector<std::string> characters = utf8Characters(textArg(argv[0]));
+    if (last < first)
+        return resultText(ctx, "");
+    resultText(ctx, joinCharacters(characters, static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first + 1)));
+}
+
+void rightFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]))
+        return sqlite3_result_null(ctx);
+    const std::vector<std::string> characters = utf8Characters(textArg(argv[0]));
+    std::int64_t n = std::clamp<std::int64_t>(sqlite3_value_int64(argv[1]), 0, static_cast<std::int64_t>(characters.size()));
+    resultText(ctx, joinCharacters(characters, characters.size() - static_cast<std::size_t>(n), static_cast<std::size_t>(n)));
+}
+
+void caseFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    const bool upper = sqlite3_user_data(ctx) != nullptr;
+    std::string text = textArg(argv[0]);
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x80)
+            c = static_cast<char>(upper ? std::toupper(static_cast<unsigned char>(c)) : std::tolower(static_cast<unsigned char>(c)));
+    resultText(ctx, text);
+}
+
+void trimFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    const bool left = sqlite3_user_data(ctx) != nullptr;
+    std::string text = textArg(argv[0]);
+    if (left)
+        text.erase(0, text.find_first_not_of(' ') == std::string::npos ? text.size() : text.find_first_not_of(' '));
+    else
+        text.erase(text.find_last_not_of(' ') == std::string::npos ? 0 : text.find_last_not_of(' ') + 1);
+    resultText(ctx, text);
+}
+
+void replaceFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]) || isNull(argv[2]))
+        return sqlite3_result_null(ctx);
+    std::string text = textArg(argv[0]);
+    const std::string from = textArg(argv[1]);
+    const std::string to = textArg(argv[2]);
+    std::string out;
+    std::size_t at = 0;
+    for (std::size_t found; (found = findIgnoringCase(text, from, at)) != std::string::npos; at = found + from.size())
+        out += text.substr(at, found - at) + to;
+    resultText(ctx, out + text.substr(at));
+}
+
+void spaceFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    std::int64_t n = sqlite3_value_int64(argv[0]);
+    if (n < 0)
+        return sqlite3_result_null(ctx);
+    resultText(ctx, std::string(static_cast<std::size_t>(std::min<std::int64_t>(n, 8000)), ' '));
+}
+
+void replicateFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]) || sqlite3_value_int64(argv[1]) < 0)
+        return sqlite3_result_null(ctx);
+    std::string text = textArg(argv[0]);
+    std::string out;
+    for (std::int64_t i = 0; i < sqlite3_value_int64(argv[1]) && out.size() < 8000; ++i)
+        out += text;
+    resultText(ctx, out);
+}
+
+void reverseFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    std::vector<std::string> characters = utf8Characters(textArg(argv[0]));
+    std::reverse(characters.begin(), characters.end());
+    resultText(ctx, joinCharacters(characters, 0, characters.size()));
+}
+
+void stuffFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    for (int i = 0; i < 4; ++i)
+        if (isNull(argv[i]))
+            return sqlite3_result_null(ctx);
+    const std::vector<std::string> characters = utf8Characters(textArg(argv[0]));
+    std::int64_t start = sqlite3_value_int64(argv[1]);
+    std::int64_t length = sqlite3_value_int64(argv[2]);
+    if (start < 1 || start > static_cast<std::int64_t>(characters.size()) || length < 0)
+        return sqlite3_result_null(ctx);
+    std::size_t s = static_cast<std::size_t>(start - 1);
+    resultText(ctx, joinCharacters(characters, 0, s) + textArg(argv[3]) +
+                        joinCharacters(characters, s + static_cast<std::size_t>(length), characters.size()));
+}
+
+void strFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    int length = argc > 1 ? sqlite3_value_int(argv[1]) : 10;
+    int decimals = argc > 2 ? sqlite3_value_int(argv[2]) : 0;
+    char buffer[128];
+    std::snprintf(buffer, sizeof buffer, "%*.*f", std::clamp(length, 1, 100), std::clamp(decimals, 0, 16), sqlite3_value_double(argv[0]));
+    std::string text = buffer;
+    if (static_cast<int>(text.size()) > length)
+        text = std::string(static_cast<std::size_t>(std::max(length, 0)), '*');
+    resultText(ctx, text);
+}
+
+void mathFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    for (int i = 0; i < argc; ++i)
+        if (isNull(argv[i]))
+            return sqlite3_result_null(ctx);
+    const std::string name = static_cast<const char*>(sqlite3_user_data(ctx));
+    const bool integral = sqlite3_value_type(argv[0]) == SQLITE_INTEGER;
+    const double x = sqlite3_value_double(argv[0]);
+    if (name == "abs")
+        return integral ? sqlite3_result_int64(ctx, std::llabs(sqlite3_value_int64(argv[0]))) : sqlite3_result_double(ctx, std::fabs(x));
+    if (name == "sign")
+        return sqlite3_result_int(ctx, x > 0 ? 1 : x < 0 ? -1 : 0);
+    if (name == "floor" || name == "ceiling") {
+        if (integral)
+            return sqlite3_result_int64(ctx, sqlite3_value_int64(argv[0]));
+        return sqlite3_result_double(ctx, name == "floor" ? std::floor(x) : std::ceil(x));
+    }
+    if (name == "round") {
+        int digits = argc > 1 ? sqlite3_value_int(argv[1]) : 0;
+        bool truncate = argc > 2 && sqlite3_value_int(argv[2]) != 0;
+        double scale = std::pow(10.0, digits);
+        double rounded = truncate ? std::trunc(x * scale) / scale : std::round(x * scale) / scale;
+        if (integral && digits >= 0)
+            return sqlite3_result_int64(ctx, sqlite3_value_int64(argv[0]));
+        return integral ? sqlite3_result_int64(ctx, static_cast<std::int64_t>(rounded)) : sqlite3_result_double(ctx, rounded);
+    }
+    if (name == "power")
+        return sqlite3_result_double(ctx, std::pow(x, sqlite3_value_double(argv[1])));
+    if (name == "sqrt")
+        return sqlite3_result_double(ctx, std::sqrt(x));
+    if (name == "square")
+        return sqlite3_result_double(ctx, x * x);
+}
+
+// ---- dates, conversion -----------------------------------------------------
+
+std::string formatNow(bool utc)
+{
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    std::tm parts{};
+    if (utc)
+        gmtime_r(&seconds, &parts);
+    else
+        localtime_r(&seconds, &parts);
+    char buffer[96];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d.%03d", parts.tm_year + 1900, parts.tm_mon + 1,
+                  parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec, static_cast<int>(millis));
+    return buffer;
+}
+
+void getDateFunction(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    resultText(ctx, formatNow(sqlite3_user_data(ctx) != nullptr));
+}
+
+void datePartFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    auto parsed = parseDateTime(textArg(argv[0]));
+    if (!parsed)
+        return resultError(ctx, 241, 16, "Syntax error converting datetime from character string.");
+    const std::string which = static_cast<const char*>(sqlite3_user_data(ctx));
+    sqlite3_result_int(ctx, which == "year" ? parsed->year : which == "month" ? parsed->month : parsed->day);
+}
+
+void isNumericFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    int type = sqlite3_value_type(argv[0]);
+    sqlite3_result_int(ctx, type == SQLITE_INTEGER || type == SQLITE_FLOAT || (type == SQLITE_TEXT && parseNumber(textArg(argv[0]))) ? 1 : 0);
+}
+
+void isDateFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    sqlite3_result_int(ctx, !isNull(argv[0]) && parseDateTime(textArg(argv[0])) ? 1 : 0);
+}
+
+void newIdFunction(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    unsigned char bytes[16];
+    sqlite3_randomness(sizeof bytes, bytes);
+    bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0F) | 0x40);
+    bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3F) | 0x80);
+    char text[64];
+    std::snprintf(text, sizeof text, "%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X", bytes[0],
+                  bytes[1], bytes[2], bytes[3], bytes[4], bytes[5], bytes[6], bytes[7], bytes[8], bytes[9], bytes[10],
+                  bytes[11], bytes[12], bytes[13], bytes[14], bytes[15]);
+    resultText(ctx, text);
+}
+
+void convertFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    std::string type = textArg(argv[0]);
+    int style = isNull(argv[2]) ? -1 : sqlite3_value_int(argv[2]);
+    try {
+        Value in;
+        switch (sqlite3_value_type(argv[1])) {
+        case SQLITE_NULL: return sqlite3_result_null(ctx);
+        case SQLITE_INTEGER: in = static_cast<std::int64_t>(sqlite3_value_int64(argv[1])); break;
+        case SQLITE_FLOAT: in = sqlite3_value_double(argv[1]); break;
+        case SQLITE_BLOB: {
+            const auto* data = static_cast<const std::uint8_t*>(sqlite3_value_blob(argv[1]));
+            in = Bytes(data, data + sqlite3_value_bytes(argv[1]));
+            break;
+        }
+        default: in = textArg(argv[1]); break;
+        }
+        Value out = convertValue(in, type, style);
+        if (auto* i = std::get_if<std::int64_t>(&out))
+            sqlite3_result_int64(ctx, *i);
+        else if (auto* d = std::get_if<double>(&out))
+            sqlite3_result_double(ctx, *d);
+        else if (auto* s = std::get_if<std::string>(&out))
+            resultText(ctx, *s);
+        else if (auto* b = std::get_if<Bytes>(&out))
+            sqlite3_result_blob(ctx, b->data(), static_cast<int>(b->size()), SQLITE_TRANSIENT);
+        else
+            sqlite3_result_null(ctx);
+    } catch (const SqlError& error) {
+        resultError(ctx, error.number, error.severity, error.what());
+    }
+}
+
+// ---- catalog functions -------------------------------------------------------
+
+struct ObjectName {
+    std::string database;
+    std::string owner;
+    std::string name;
+};
+
+// Splits 'db.owner.name' (parts bracketed, quoted or empty as in db..name).
+std::optional<ObjectName> parseObjectName(const std::string& text)
+{
+    std::vector<std::string> parts(1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '[' || c == '"') {
+            char close = c == '[' ? ']' : '"';
+            for (++i; i < text.size(); ++i) {
+                if (text[i] == close) {
+                    if (i + 1 < text.size() && text[i + 1] == close) {
+                        parts.back() += close;
+                        ++i;
+                        continue;
+                    }
+                    break;
+                }
+                parts.back() += text[i];
+            }
+        } else if (c == '.') {
+            parts.emplace_back();
+        } else if (c != ' ' || !parts.back().empty()) {
+            parts.back() += c;
+        }
+    }
+    for (std::string& part : parts)
+        while (!part.empty() && part.back() == ' ')
+            part.pop_back();
+    if (parts.size() > 3 || parts.back().empty())
+        return std::nullopt;
+    ObjectName name;
+    name.name = parts.back();
+    if (parts.size() >= 2)
+        name.owner = parts[parts.size() - 2];
+    if (parts.size() == 3)
+        name.database = parts[0];
+    return name;
+}
+
+// A connection to read another database's catalog from inside a function.
+struct CatalogReader {
+    sqlite3* db = nullptr;
+    SqliteHandle own;
+};
+
+bool readerFor(sqlite3_context* ctx, const std::string& database, CatalogReader& reader)
+{
+    const ConnectionContext& context = contextOf(ctx);
+    if (database.empty() || equalsIgnoreCase(database, context.databaseName) || !context.registry) {
+        reader.db = sqlite3_context_db_handle(ctx);
+        return true;
+    }
+    auto entry = context.registry->find(database);
+    if (!entry)
+        return false;
+    sqlite3* raw = nullptr;
+    int rc = sqlite3_open_v2(context.registry->fileOf(entry->name).c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    reader.own.reset(raw);
+    if (rc != SQLITE_OK)
+        return false;
+    sqlite3_busy_timeout(raw, 10000);
+    registerTsqlFunctions(raw, nullptr);
+    reader.db = raw;
+    return true;
+}
+
+// Runs a one-value catalog query; nullopt when there is no row or the query fails.
+std::optional<Value> queryValue(sqlite3* db, const char* sql, const std::vector<Value>& parameters)
+{
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &raw, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        return std::nullopt;
+    }
+    StatementHandle statement(raw);
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        int index = static_cast<int>(i + 1);
+        if (const auto* s = std::get_if<std::string>(&parameters[i]))
+            sqlite3_bind_text(raw, index, s->data(), static_cast<int>(s->size()), SQLITE_TRANSIENT);
+        else if (const auto* n = std::get_if<std::int64_t>(&parameters[i]))
+            sqlite3_bind_int64(raw, index, *n);
+        else
+            sqlite3_bind_null(raw, index);
+    }
+    if (sqlite3_step(raw) != SQLITE_ROW)
+        return std::nullopt;
+    return columnValue(raw, 0);
+}
+
+void resultValue(sqlite3_context* ctx, const std::optional<Value>& value)
+{
+    if (!value || std::holds_alternative<Null>(*value))
+        return sqlite3_result_null(ctx);
+    if (const auto* i = std::get_if<std::int64_t>(&*value))
+        return sqlite3_result_int64(ctx, *i);
+    if (const auto* d = std::get_if<double>(&*value))
+        return sqlite3_result_double(ctx, *d);
+    if (const auto* s = std::get_if<std::string>(&*value))
+        return resultText(ctx, *s);
+    const Bytes& b = std::get<Bytes>(*value);
+    sqlite3_result_blob(ctx, b.data(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
+}
+
+std::optional<Value> findObjectId(sqlite3* db, const ObjectName& name)
+{
+    if (!name.owner.empty())
+        return queryValue(db,
+                          "SELECT o.id FROM sysobjects o JOIN sysusers u ON u.uid = o.uid "
+                          "WHERE o.name = ?1 COLLATE SQLSERVER AND u.name = ?2 COLLATE SQLSERVER",
+                          {name.name, name.owner});
+    return queryValue(db, "SELECT id FROM sysobjects WHERE name = ?1 COLLATE SQLSERVER ORDER BY uid <> 1 LIMIT 1",
+                      {name.name});
+}
+
+void objectIdFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    auto name = parseObjectName(textArg(argv[0]));
+    if (!name || name->name[0] == '#')
+        return sqlite3_result_null(ctx);
+    CatalogReader reader;
+    if (!readerFor(ctx, name->database, reader))
+        return sqlite3_result_null(ctx);
+    resultValue(ctx, findObjectId(reader.db, *name));
+}
+
+void objectNameFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    resultValue(ctx, queryValue(sqlite3_context_db_handle(ctx), "SELECT name FROM sysobjects WHERE id = ?1",
+                                {static_cast<std::int64_t>(sqlite3_value_int64(argv[0]))}));
+}
+
+void dbNameFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    const ConnectionContext& context = contextOf(ctx);
+    if (argc == 0)
+        return resultText(ctx, context.databaseName);
+    if (isNull(argv[0]) || !context.registry)
+        return sqlite3_result_null(ctx);
+    auto entry = context.registry->find(static_cast<int>(sqlite3_value_int64(argv[0])));
+    if (!entry)
+        return sqlite3_result_null(ctx);
+    resultText(ctx, entry->name);
+}
+
+void dbIdFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    const ConnectionContext& context = contextOf(ctx);
+    std::string name = argc == 0 ? context.databaseName : textArg(argv[0]);
+    if ((argc == 1 && isNull(argv[0])) || !context.registry)
+        return sqlite3_result_null(ctx);
+    auto entry = context.registry->find(name);
+    if (!entry)
+        return sqlite3_result_null(ctx);
+    sqlite3_result_int(ctx, entry->id);
+}
+
+void userNameFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    if (argc == 0)
+        return resultText(ctx, "dbo");
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    resultValue(ctx, queryValue(sqlite3_context_db_handle(ctx), "SELECT name FROM sysusers WHERE uid = ?1",
+                                {static_cast<std::int64_t>(sqlite3_value_int64(argv[0]))}));
+}
+
+void userIdFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    if (argc == 0)
+        return sqlite3_result_int(ctx, 1);
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    resultValue(ctx, queryValue(sqlite3_context_db_handle(ctx), "SELECT uid FROM sysusers WHERE name = ?1 COLLATE SQLSERVER",
+                                {textArg(argv[0])}));
+}
+
+void sessionTextFunction(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    const ConnectionContext& context = contextOf(ctx);
+    // user data is the context; which field is chosen by the registered name, kept in a small lookup.
+    resultText(ctx, context.loginName);
+}
+
+void columnPropertyFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]) || isNull(argv[2]))
+        return sqlite3_result_null(ctx);
+    const std::string property = toUpperAscii(textArg(argv[2]));
+    const char* sql = nullptr;
+    if (property == "ISIDENTITY")
+        sql = "SELECT CASE WHEN status & 128 THEN 1 ELSE 0 END FROM syscolumns WHERE id = ?1 AND name = ?2 COLLATE SQLSERVER";
+    else if (property == "ISCOMPUTED")
+        sql = "SELECT iscomputed FROM syscolumns WHERE id = ?1 AND name = ?2 COLLATE SQLSERVER";
+    else if (property == "ALLOWSNULL")
+        sql = "SELECT isnullable FROM syscolumns WHERE id = ?1 AND name = ?2 COLLATE SQLSERVER";
+    else if (property == "PRECISION")
+        sql = "SELECT prec FROM syscolumns WHERE id = ?1 AND name = ?2 COLLATE SQLSERVER";
+    else if (property == "SCALE")
+        sql = "SELECT scale FROM syscolumns WHERE id = ?1 AND name = ?2 COLLATE SQLSERVER";
+    else if (property == "ISOUTPARAM")
+        sql = "SELECT isoutparam FROM syscolumns WHERE id = ?1 AND name = ?2 COLLATE SQLSERVER";
+    else if (property == "ISROWGUIDCOL" || property == "ISIDNOTFORREPL")
+        sql = "SELECT 0 FROM syscolumns WHERE id = ?1 AND name = ?2 COLLATE SQLSERVER";
+    if (!sql)
+        return sqlite3_result_null(ctx);
+    resultValue(ctx, queryValue(sqlite3_context_db_handle(ctx), sql,
+                                {static_cast<std::int64_t>(sqlite3_value_int64(argv[0])), textArg(argv[1])}));
+}
+
+void objectPropertyFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]))
+        return sqlite3_result_null(ctx);
+    static const std::pair<const char*, const char*> properties[] = {
+        {"ISMSSHIPPED", "CASE WHEN category & 2 THEN 1 ELSE 0 END"},
+        {"ISUSERTABLE", "xtype = 'U'"},
+        {"ISSYSTEMTABLE", "xtype = 'S'"},
+        {"ISTABLE", "xtype IN ('U', 'S')"},
+        {"ISVIEW", "xtype = 'V'"},
+        {"ISPROCEDURE", "xtype = 'P'"},
+        {"ISEXTENDEDPROC", "xtype = 'X'"},
+        {"ISTRIGGER", "xtype = 'TR'"},
+        {"ISSCALARFUNCTION", "xtype = 'FN'"},
+        {"ISTABLEFUNCTION", "xtype IN ('TF', 'IF')"},
+        {"ISINLINEFUNCTION", "xtype = 'IF'"},
+        {"ISPRIMARYKEY", "xtype = 'PK'"},
+        {"ISFOREIGNKEY", "xtype = 'F'"},
+        {"ISCHECKCNST", "xtype = 'C'"},
+        {"ISDEFAULTCNST", "xtype = 'D' AND parent_obj <> 0"},
+        {"ISDEFAULT", "xtype = 'D' AND parent_obj = 0"},
+        {"ISRULE", "xtype = 'R'"},
+        {"ISCONSTRAINT", "xtype IN ('C', 'F', 'PK', 'UQ') OR (xtype = 'D' AND parent_obj <> 0)"},
+        {"OWNERID", "uid"},
+        {"TABLEHASPRIMARYKEY", "EXISTS (SELECT 1 FROM sysobjects k WHERE k.parent_obj = sysobjects.id AND k.xtype = 'PK')"},
+        {"TABLEHASFOREIGNKEY", "EXISTS (SELECT 1 FROM sysobjects k WHERE k.parent_obj = sysobjects.id AND k.xtype = 'F')"},
+        {"TABLEHASIDENTITY", "EXISTS (SELECT 1 FROM syscolumns c WHERE c.id = sysobjects.id AND c.status & 128)"},
+        {"ISENCRYPTED", "EXISTS (SELECT 1 FROM syscomments c WHERE c.id = sysobjects.id AND c.encrypted = 1)"},
+    };
+    const std::string property = toUpperAscii(textArg(argv[1]));
+    for (const auto& [name, expression] : properties) {
+        if (property == name) {
+            std::string sql = std::string("SELECT CASE WHEN (") + expression + ") THEN 1 ELSE 0 END, " + expression +
+                              " FROM sysobjects WHERE id = ?1";
+            auto value = queryValue(sqlite3_context_db_handle(ctx), sql.c_str(),
+                                    {static_cast<std::int64_t>(sqlite3_value_int64(argv[0]))});
+            if (value && property == "OWNERID")
+                value = queryValue(sqlite3_context_db_handle(ctx), "SELECT uid FROM sysobjects WHERE id = ?1",
+                                   {static_cast<std::int64_t>(sqlite3_value_int64(argv[0]))});
+            return resultValue(ctx, value);
+        }
+    }
+    sqlite3_result_null(ctx);
+}
+
+void typeNameFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    resultValue(ctx, queryValue(sqlite3_context_db_handle(ctx), "SELECT name FROM systypes WHERE xusertype = ?1",
+                                {static_cast<std::int64_t>(sqlite3_value_int64(argv[0]))}));
+}
+
+void colNameFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]))
+        return sqlite3_result_null(ctx);
+    resultValue(ctx, queryValue(sqlite3_context_db_handle(ctx), "SELECT name FROM syscolumns WHERE id = ?1 AND colid = ?2",
+                                {static_cast<std::int64_t>(sqlite3_value_int64(argv[0])),
+                                 static_cast<std::int64_t>(sqlite3_value_int64(argv[1]))}));
+}
+
+void colLengthFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]))
+        return sqlite3_result_null(ctx);
+    auto name = parseObjectName(textArg(argv[0]));
+    CatalogReader reader;
+    if (!name || !readerFor(ctx, name->database, reader))
+        return sqlite3_result_null(ctx);
+    auto id = findObjectId(reader.db, *name);
+    if (!id)
+        return sqlite3_result_null(ctx);
+    resultValue(ctx, queryValue(reader.db, "SELECT length FROM syscolumns WHERE id = ?1 AND name = ?2 COLLATE SQLSERVER",
+                                {*id, textArg(argv[1])}));
+}
+
+void serverPropertyFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    const std::string property = toUpperAscii(textArg(argv[0]));
+    if (property == "SERVERNAME" || property == "MACHINENAME")
+        return resultText(ctx, "SANDBOX");
+    if (property == "PRODUCTVERSION")
+        return resultText(ctx, "8.00.760");
+    if (property == "PRODUCTLEVEL")
+        return resultText(ctx, "SP3");
+    if (property == "EDITION")
+        return resultText(ctx, "Developer Edition");
+    if (property == "ENGINEEDITION")
+        return sqlite3_result_int(ctx, 3);
+    if (property == "COLLATION")
+        return resultText(ctx, "SQL_Latin1_General_CP1_CI_AS");
+    if (property == "ISINTEGRATEDSECURITYONLY" || property == "ISSINGLEUSER" || property == "ISCLUSTERED" ||
+        property == "ISFULLTEXTINSTALLED")
+        return sqlite3_result_int(ctx, 0);
+    sqlite3_result_null(ctx);
+}
+
+void databasePropertyFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    const ConnectionContext& context = contextOf(ctx);
+    if (isNull(argv[0]) || isNull(argv[1]) || !context.registry || !context.registry->find(textArg(argv[0])))
+        return sqlite3_result_null(ctx);
+    const std::string property = toUpperAscii(textArg(argv[1]));
+    if (property == "STATUS")
+        return resultText(ctx, "ONLINE");
+    if (property == "USERACCESS")
+        return resultText(ctx, "MULTI_USER");
+    if (property == "UPDATEABILITY")
+        return resultText(ctx, "READ_WRITE");
+    if (property == "RECOVERY")
+        return resultText(ctx, "FULL");
+    if (property == "COLLATION")
+        return resultText(ctx, "SQL_Latin1_General_CP1_CI_AS");
+    if (property == "VERSION")
+        return sqlite3_result_int(ctx, 539);
+    sqlite3_result_null(ctx);
+}
+
+struct FunctionSpec {
+    const char* name;
+    int arguments;
+    void (*function)(sqlite3_context*, int, sqlite3_value**);
+};
+
+}  // namespace
+
+void registerTsqlFunctions(sqlite3* db, const ConnectionContext* context)
+{
+    sqlite3_create_collation(db, "SQLSERVER", SQLITE_UTF8, nullptr, compareSqlServer);
+    void* data = const_cast<ConnectionContext*>(context);
+    const int flags = SQLITE_UTF8;
+    const int deterministic = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    static const FunctionSpec plain[] = {
+        {"like", 2, likeFunction}, {"like", 3, likeFunction}, {"tsql_add", 2, addFunction},
+        {"len", 1, lenFunction}, {"datalength", 1, dataLengthFunction}, {"charindex", 2, charIndexFunction},
+        {"charindex", 3, charIndexFunction}, {"patindex", 2, patIndexFunction}, {"tsql_substring", 3, substringFunction},
+        {"tsql_right", 2, rightFunction}, {"tsql_replace", 3, replaceFunction}, {"tsql_space", 1, spaceFunction},
+        {"tsql_replicate", 2, replicateFunction}, {"tsql_reverse", 1, reverseFunction}, {"tsql_stuff", 4, stuffFunction},
+        {"tsql_str", 1, strFunction}, {"tsql_str", 2, strFunction}, {"tsql_str", 3, strFunction},
+        {"tsql_convert", 3, convertFunction}, {"tsql_isnumeric", 1, isNumericFunction}, {"tsql_isdate", 1, isDateFunction},
+    };
+    for (const FunctionSpec& spec : plain)
+        sqlite3_create_function(db, spec.name, spec.arguments, deterministic, nullptr, spec.function, nullptr, nullptr);
+    // Functions told apart by their user data.
+    static char upper = 'U';
+    sqlite3_create_function(db, "tsql_upper", 1, deterministic, &upper, caseFunction, nullptr, nullptr);
+    sqlite3_create_function(db, "tsql_lower", 1, deterministic, nullptr, caseFunction, nullptr, nullptr);
+    sqlite3_create_function(db, "tsql_ltrim", 1, deterministic, &upper, trimFunction, nullptr, nullptr);
+    sqlite3_create_function(db, "tsql_rtrim", 1, deterministic, nullptr, trimFunction, nullptr, nullptr);
+    sqlite3_create_function(db, "getdate", 0, flags, nullptr, getDateFunction, nullptr, nullptr);
+    sqlite3_create_function(db, "getutcdate", 0, flags, &upper, getDateFunction, nullptr, nullptr);
+    static const char* mathNames[] = {"abs", "round", "floor", "ceiling", "sign", "power", "sqrt", "square"};
+    for (const char* name : mathNames)
+        sqlite3_create_function(db, (std::string("tsql_") + name).c_str(), -1, deterministic, const_cast<char*>(name),
+                                mathFunction, nullptr, nullptr);
+    static const char* dateParts[] = {"year", "month", "day"};
+    for (const char* name : dateParts)
+        sqlite3_create_function(db, (std::string("tsql_") + name).c_str(), 1, deterministic, const_cast<char*>(name),
+                                datePartFunction, nullptr, nullptr);
+    sqlite3_create_function(db, "tsql_newid", 0, flags, nullptr, newIdFunction, nullptr, nullptr);
+
+    static const FunctionSpec catalog[] = {
+        {"object_id", 1, objectIdFunction}, {"object_name", 1, objectNameFunction}, {"db_name", 0, dbNameFunction},
+        {"db_name", 1, dbNameFunction}, {"db_id", 0, dbIdFunction}, {"db_id", 1, dbIdFunction},
+        {"user_name", 0, userNameFunction}, {"user_name", 1, userNameFunction}, {"user_id", 0, userIdFunction},
+        {"user_id", 1, userIdFunction}, {"suser_sname", 0, sessionTextFunction}, {"suser_name", 0, sessionTextFunction},
+        {"columnproperty", 3, columnPropertyFunction}, {"objectproperty", 2, objectPropertyFunction},
+        {"type_name", 1, typeNameFunction}, {"col_name", 2, colNameFunction}, {"col_length", 2, colLengthFunction},
+        {"serverproperty", 1, serverPropertyFunction}, {"databasepropertyex", 2, databasePropertyFunction},
+    };
+    for (const FunctionSpec& spec : catalog)
+        sqlite3_create_function(db, spec.name, spec.arguments, flags, data, spec.function, nullptr, nullptr);
+    sqlite3_create_function(db, "host_name", 0, flags, data,
+                            [](sqlite3_context* ctx, int, sqlite3_value**) { resultText(ctx, contextOf(ctx).hostName); },
+                            nullptr, nullptr);
+    sqlite3_create_function(db, "app_name", 0, flags, data,
+                            [](sqlite3_context* ctx, int, sqlite3_value**) { resultText(ctx, contextOf(ctx).appName); },
+                            nullptr, nullptr);
+}
+
+}  // namespace sandbox
