@@ -263,9 +263,11 @@ void frmLogin::SaveInputs()
     inputs.remember = chkCONRemember->isChecked();
     inputs.dsn = cboCONDSN->currentText().trimmed();
     inputs.server = cboCONServers->currentText().trimmed();
-    // A database box that was never entered still holds no list: the remembered name is kept
-    // rather than replaced by an empty one.
-    inputs.database = databaseListFetched_ ? cboCONDatabase->currentText().trimmed() : loadedDatabase_;
+    // A database box that was never entered holds nothing: the remembered name is kept rather
+    // than replaced by an empty one.
+    inputs.database = cboCONDatabase->currentText().trimmed();
+    if (inputs.database.isEmpty() && !databaseListFetched_)
+        inputs.database = loadedDatabase_;
     inputs.modeDsn = optCONMode[0]->isChecked();
     inputs.modeServer = optCONMode[1]->isChecked();
     writeLoginSettings(inputs);

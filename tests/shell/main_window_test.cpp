@@ -1,0 +1,221 @@
+// The main window: menu, status bar, image list, one instance per child window, Connect,
+// Refresh and Exit, against the sandbox.
+#include "login_shell_fixture.h"
+#include "shell/catalog_helpers.h"
+
+#include <QAction>
+#include <QDate>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPointer>
+
+using namespace norvane;
+using norvane::testing::ShellFixture;
+
+namespace {
+
+class MainWindow : public ShellFixture {};
+
+QPointer<QWidget> tablesWindowOf(frmMain& main)
+{
+    return main.child("frmTables");
+}
+
+bool catalogHasTable(const QString& name)
+{
+    Recordset found = session().connection.execute("Select Name From SysObjects Where Name = '" + name + "'");
+    return !found.eof();
+}
+
+}  // namespace
+
+TEST(MainWindowDesign, HasTheDesignedMenuStatusBarAndPictures)
+{
+    norvane::testing::testApplication();
+    frmMain main;
+    EXPECT_EQ(main.windowTitle(), "Norvane");
+    EXPECT_EQ(main.objectName(), "frmMain");
+
+    const QList<QAction*> actions = main.menuBar()->actions();
+    const QStringList names = {"mnuConnect", "mnuRefresh", "mnuTables", "mnuViews",   "mnuSPs",
+                               "mnuFunctions", "mnuQuery", "mnuSearch", "mnuReports", "mnuBackup",
+                               "mnuRestore", "mnuCompare", "mnuTips", "mnuAbout",   "mnuExit"};
+    const QStringList captions = {"&Connect", "Re&fresh", "&Tables",  "&Views",   "&SPs",
+                                  "Fu&nctions", "&Query", "S&earch",  "&Reports", "Bac&kup",
+                                  "Rest&ore",  "Co&mpare", "Ti&ps",   "A&bout",   "E&xit"};
+    const QStringList later = {"mnuViews", "mnuSPs", "mnuFunctions", "mnuQuery", "mnuSearch",
+                               "mnuReports", "mnuBackup", "mnuRestore", "mnuCompare"};
+    ASSERT_EQ(actions.size(), 15);
+    for (int i = 0; i < 15; ++i) {
+        EXPECT_EQ(actions[i]->objectName(), names[i]);
+        EXPECT_EQ(actions[i]->text(), captions[i]);
+        EXPECT_EQ(actions[i]->menu(), nullptr);
+        EXPECT_TRUE(actions[i]->shortcut().isEmpty());
+        EXPECT_EQ(actions[i]->isEnabled(), !later.contains(names[i])) << names[i].toStdString();
+    }
+
+    const QStringList panelTexts = {"Messages", "Server", "Database", "User"};
+    for (int i = 1; i <= 4; ++i) {
+        EXPECT_EQ(main.panelText(i), panelTexts[i - 1]);
+        EXPECT_EQ(main.panel(i)->toolTip(), panelTexts[i - 1]);
+    }
+    EXPECT_EQ(main.panel(5)->toolTip(), "Today's Date");
+    EXPECT_EQ(main.panel(6)->toolTip(), "Time");
+    EXPECT_EQ(main.panelText(5), QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
+    EXPECT_FALSE(main.panelText(6).isEmpty());
+
+    EXPECT_EQ(frmMain::imageKeys(),
+              QStringList({"UpArrow", "DownArrow", "Drive", "ClosedFolder", "OpenFolder", "File", "BakFile"}));
+    for (const QString& key : frmMain::imageKeys()) {
+        EXPECT_FALSE(main.image(key).isNull()) << key.toStdString();
+        EXPECT_EQ(imageListIcon(key).cacheKey(), main.image(key).cacheKey());
+    }
+
+    // The shared status routine writes panel 1.
+    main.show();
+    SetStatus("Loading Tables. Please wait...", true);
+    EXPECT_EQ(main.panelText(1), "Loading Tables. Please wait...");
+    SetStatus("Ready", false);
+    EXPECT_EQ(main.panelText(1), "Ready");
+}
+
+TEST_F(MainWindow, AMenuCommandTwiceShowsOneWindowBroughtToTheFront)
+{
+    connectSession(harborSource(), "Harbor");
+    frmMain main;
+    main.show();
+    main.menuCommand("mnuTables")->trigger();
+    QPointer<QWidget> first = tablesWindowOf(main);
+    ASSERT_TRUE(first);
+    QWidget* other = main.openChild("probe", [](QWidget* parent) {
+        auto* window = new QWidget(parent);
+        window->setWindowTitle("Probe");
+        return window;
+    });
+    EXPECT_EQ(main.mdiArea()->activeSubWindow()->widget(), other);
+
+    main.menuCommand("mnuTables")->trigger();
+    EXPECT_EQ(tablesWindowOf(main), first.data());
+    EXPECT_EQ(main.mdiArea()->subWindowList().size(), 2);
+    EXPECT_EQ(main.mdiArea()->activeSubWindow()->widget(), first.data());
+
+    // A closed window is loaded afresh by its command.
+    main.mdiArea()->activeSubWindow()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(first);
+    main.menuCommand("mnuTables")->trigger();
+    EXPECT_TRUE(tablesWindowOf(main));
+    EXPECT_EQ(main.openChildren().size(), 2);
+}
+
+TEST_F(MainWindow, ConnectToAnotherDatabaseClosesEveryChildAndReopensTheTables)
+{
+    connectSession(harborSource(), "Harbor");
+    frmMain main;
+    main.show();
+    main.openTablesWindow();
+    QPointer<QWidget> oldTables = tablesWindowOf(main);
+    QPointer<QWidget> probe = main.openChild("probe", [](QWidget* parent) { return new QWidget(parent); });
+
+    whenDialogShown([](frmLogin& dialog) {
+        EXPECT_EQ(dialog.parentWidget(), frmMain::find());
+        fillServerLogin(dialog, harborSource(), "HarborArchive");
+        dialog.cmdCONConnect->click();
+    });
+    main.menuCommand("mnuConnect")->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    ASSERT_TRUE(prompts->requests.empty()) << prompts->requests[0].text.toStdString();
+    EXPECT_FALSE(oldTables);
+    EXPECT_FALSE(probe);
+    const QList<QWidget*> children = main.openChildren();
+    ASSERT_EQ(children.size(), 1);
+    EXPECT_EQ(children[0]->objectName(), "frmTables");
+    EXPECT_EQ(session().DatabaseName, "HarborArchive");
+    EXPECT_EQ(session().connection.currentCatalog(), "HarborArchive");
+    EXPECT_EQ(main.panelText(3), "HarborArchive");
+    EXPECT_FALSE(main.hasSharedLogin());  // unloaded with the other windows, saving its inputs
+    EXPECT_TRUE(settings.fileText().contains("Database=HarborArchive\n"));
+}
+
+TEST_F(MainWindow, CancelFromTheMenuKeepsTheSessionAndWindows)
+{
+    connectSession(harborSource(), "Harbor");
+    frmMain main;
+    main.show();
+    main.openTablesWindow();
+    QPointer<QWidget> tables = tablesWindowOf(main);
+    const QString connectionString = session().ConnectionString;
+
+    whenDialogShown([](frmLogin& dialog) {
+        dialog.cboCONServers->setEditText("127.0.0.1,1");
+        dialog.cmdSQLCancel->click();
+    });
+    main.mnuConnect_Click();
+    EXPECT_TRUE(tables);
+    EXPECT_EQ(session().ConnectionString, connectionString);
+    EXPECT_TRUE(session().connection.isOpen());
+    EXPECT_TRUE(main.hasSharedLogin());  // only hidden
+    EXPECT_FALSE(main.sharedLogin()->isVisible());
+    EXPECT_TRUE(prompts->requests.empty());
+}
+
+TEST_F(MainWindow, RefreshReopensTheConnectionAndShowsATableCreatedMeanwhile)
+{
+    connectSession(harborSource(), "Harbor");
+    frmMain main;
+    main.show();
+    main.openTablesWindow();
+    QPointer<QWidget> oldTables = tablesWindowOf(main);
+    QPointer<QWidget> probe = main.openChild("probe", [](QWidget* parent) { return new QWidget(parent); });
+    {
+        Connection other;
+        other.open(test::sharedSampleSandbox().connectionString("Harbor"));
+        other.executeCommand("CREATE TABLE RefreshProbe (Id int)");
+    }
+    main.menuCommand("mnuRefresh")->trigger();
+    EXPECT_TRUE(prompts->requests.empty());
+    EXPECT_FALSE(oldTables);
+    EXPECT_FALSE(probe);
+    ASSERT_EQ(main.openChildren().size(), 1);
+    EXPECT_TRUE(session().connection.isOpen());
+    EXPECT_TRUE(session().serverAdmin->isConnected());
+    EXPECT_TRUE(catalogHasTable("RefreshProbe"));
+    if (auto* list = tablesWindowOf(main)->findChild<QListWidget*>("lstTABTables")) {
+        EXPECT_EQ(list->findItems("RefreshProbe", Qt::MatchExactly).size(), 1);
+    }
+}
+
+TEST_F(MainWindow, RefreshAndExitWithTheServerGone)
+{
+    test::SandboxProcess sandbox;
+    connectSession(sandbox.dataSource(), "master");
+    frmMain main;
+    main.show();
+    main.openTablesWindow();
+    QPointer<QWidget> tables = tablesWindowOf(main);
+    const QString connectionString = session().ConnectionString;
+    sandbox.stop();
+
+    main.mnuRefresh_Click();
+    ASSERT_EQ(prompts->requests.size(), 1u);
+    const PromptRequest& message = prompts->requests[0];
+    EXPECT_EQ(message.icon, QMessageBox::Critical);
+    EXPECT_EQ(message.title, "Norvane");
+    EXPECT_TRUE(message.text.startsWith("Error...Problems encountered while refreshing!\r\nDetails:"))
+        << message.text.toStdString();
+    EXPECT_GT(message.text.size(), QString("Error...Problems encountered while refreshing!\r\nDetails:").size());
+    // The session is as it was, windows included.
+    EXPECT_TRUE(tables);
+    EXPECT_EQ(session().ConnectionString, connectionString);
+    EXPECT_TRUE(session().connection.isOpen());
+
+    // Exit still closes the connection and ends, errors ignored.
+    main.close();
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_FALSE(session().connection.isOpen());
+}
