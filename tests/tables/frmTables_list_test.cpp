@@ -1,0 +1,199 @@
+// The table list window against the sample database: the list and its total,
+// finding by typing, choosing a table with Enter, double-click or a mode
+// option, the tool tip and the proportional layout.
+#include "tables/frmTables.h"
+
+#include "shell/catalog_helpers.h"
+#include "shell/harbor_session.h"
+#include "shell/qt_test_application.h"
+#include "shell/recording_prompts.h"
+#include "support/qt_printers.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace norvane;
+using norvane::testing::RecordingPrompts;
+
+namespace {
+
+const QStringList kHarborTables = {"AuditLog",  "Categories", "Customers",   "Employees", "EmployeeTerritories",
+                                   "Order Details", "Orders", "Products", "Region", "Shippers", "Suppliers",
+                                   "Territories", "TypeSamples"};
+
+QStringList entries(const QListWidget* list)
+{
+    QStringList texts;
+    for (int row = 0; row < list->count(); ++row)
+        texts << list->item(row)->text();
+    return texts;
+}
+
+QString selectedEntry(const QListWidget* list)
+{
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? QString() : selected.first()->text();
+}
+
+class TableListWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        norvane::testing::connectSessionTo("Harbor");
+        setStatusSink([this](const QString& text) { statusTexts << text; });
+    }
+    void TearDown() override
+    {
+        setStatusSink(nullptr);
+        resetSessionForTests();
+    }
+
+    template <typename T>
+    static T* control(const QWidget& window, const char* name)
+    {
+        T* found = window.findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    QStringList statusTexts;
+    RecordingPrompts::Installed prompts;
+};
+
+}  // namespace
+
+TEST_F(TableListWindow, LoadingListsTheUserTablesWithTheirTotal)
+{
+    frmTables window;
+    EXPECT_EQ(window.windowTitle(), "Tables");
+    EXPECT_EQ(entries(control<QListWidget>(window, "lstTABTables")), kHarborTables);
+    EXPECT_EQ(control<QLabel>(window, "lblTABTotalTables")->text(), "Total Tables : 13");
+    EXPECT_EQ(statusTexts, QStringList({"Populating Tables... Please wait...", "Ready"}));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(prompts->requests.empty());
+    EXPECT_EQ(window.tableName(), "");
+    EXPECT_EQ(window.qualifiedName(), "");
+
+    // 12000 by 8100 twips: 800 pixels wide, the client height less the caption allowance.
+    EXPECT_EQ(window.width(), 800);
+    EXPECT_EQ(window.height(), (8100 - 400) / 15);
+}
+
+TEST_F(TableListWindow, ADatabaseWithoutTablesShowsAnEmptyListAndZero)
+{
+    norvane::testing::createScratchDatabase("EmptyTables");
+    norvane::testing::connectSessionTo("EmptyTables");
+    frmTables window;
+    EXPECT_EQ(control<QListWidget>(window, "lstTABTables")->count(), 0);
+    EXPECT_EQ(control<QLabel>(window, "lblTABTotalTables")->text(), "Total Tables : 0");
+}
+
+TEST_F(TableListWindow, TypingFindsTheFirstTableBeginningWithTheText)
+{
+    frmTables window;
+    auto* find = control<QLineEdit>(window, "txtTABSearch");
+    auto* list = control<QListWidget>(window, "lstTABTables");
+
+    QTest::keyClicks(find, "ord");
+    EXPECT_EQ(selectedEntry(list), "Order Details");
+    QTest::keyClicks(find, "ers");
+    EXPECT_EQ(selectedEntry(list), "Orders");
+    find->clear();
+    QTest::keyClicks(find, "x");
+    EXPECT_EQ(selectedEntry(list), "");
+    EXPECT_EQ(window.tableName(), "");  // typing alone chooses nothing
+}
+
+TEST_F(TableListWindow, TypingDoesNothingWhileNotConnected)
+{
+    frmTables window;
+    session().Connected = false;
+    QTest::keyClicks(control<QLineEdit>(window, "txtTABSearch"), "ord");
+    EXPECT_EQ(selectedEntry(control<QListWidget>(window, "lstTABTables")), "");
+}
+
+TEST_F(TableListWindow, EnterInTheFindBoxShowsTheSelectedTable)
+{
+    frmTables window;
+    auto* find = control<QLineEdit>(window, "txtTABSearch");
+    QTest::keyClicks(find, "order d");
+    statusTexts.clear();
+    QTest::keyClick(find, Qt::Key_Return);
+
+    EXPECT_EQ(window.tableName(), "Order Details");
+    EXPECT_EQ(window.qualifiedName(), "[Harbor].[dbo].[Order Details]");
+    EXPECT_EQ(window.ownerName(), "dbo");
+    EXPECT_EQ(control<QLabel>(window, "lblTABTableName")->text(), "Table Name : [Harbor].[dbo].[Order Details]");
+    EXPECT_EQ(find->text(), "Order Details");  // the find box now holds the entry's whole text
+    EXPECT_EQ(statusTexts.first(), "Populating Table rows... Please wait...");
+    EXPECT_EQ(statusTexts.last(), "Ready");
+    EXPECT_TRUE(prompts->requests.empty());
+}
+
+TEST_F(TableListWindow, EnterWithTextThatMatchesNoTableDoesNothing)
+{
+    frmTables window;
+    auto* find = control<QLineEdit>(window, "txtTABSearch");
+    QTest::keyClicks(find, "shi");
+    QTest::keyClick(find, Qt::Key_Return);
+    ASSERT_EQ(window.tableName(), "Shippers");
+
+    find->clear();
+    QTest::keyClicks(find, "zz");
+    statusTexts.clear();
+    QTest::keyClick(find, Qt::Key_Enter);
+    EXPECT_EQ(window.tableName(), "");  // nothing selected: no table to show
+    EXPECT_TRUE(statusTexts.isEmpty());
+    EXPECT_EQ(control<QLabel>(window, "lblTABTableName")->text(), "Table Name : [Harbor].[dbo].[Shippers]");
+}
+
+TEST_F(TableListWindow, EnterDoubleClickAndModeOptionsInTheListShowTheTable)
+{
+    frmTables window;
+    auto* list = control<QListWidget>(window, "lstTABTables");
+    window.show();
+
+    list->setCurrentRow(kHarborTables.indexOf("Region"));
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(window.qualifiedName(), "[Harbor].[dbo].[Region]");
+
+    list->setCurrentRow(kHarborTables.indexOf("Customers"));
+    const QRect place = list->visualItemRect(list->currentItem());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, place.center());
+    EXPECT_EQ(window.qualifiedName(), "[Harbor].[dbo].[Customers]");
+
+    list->setCurrentRow(kHarborTables.indexOf("Suppliers"));
+    control<QRadioButton>(window, "optTABMode1")->click();
+    EXPECT_EQ(window.qualifiedName(), "[Harbor].[dbo].[Suppliers]");
+    EXPECT_TRUE(control<QRadioButton>(window, "optTABMode1")->isChecked());
+}
+
+TEST_F(TableListWindow, AClickPutsTheEntryIntoTheListsToolTip)
+{
+    frmTables window;
+    auto* list = control<QListWidget>(window, "lstTABTables");
+    EXPECT_EQ(list->toolTip(), "List of present Tables");
+    window.show();
+    list->scrollToItem(list->item(kHarborTables.indexOf("EmployeeTerritories")));
+    const QRect place = list->visualItemRect(list->item(kHarborTables.indexOf("EmployeeTerritories")));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
+    EXPECT_EQ(list->toolTip(), "EmployeeTerritories");
+}
+
+TEST_F(TableListWindow, ControlsKeepTheirProportionsWhenTheWindowIsResized)
+{
+    frmTables window;
+    auto* list = control<QListWidget>(window, "lstTABTables");
+    const QRect designed = list->geometry();
+
+    clsResize::setWindowSize(&window, {24000, 15800});  // twice as wide; (15800 - 400) / (8100 - 400) = 2 high
+    EXPECT_EQ(list->geometry(), QRect(designed.x() * 2, designed.y() * 2, designed.width() * 2, designed.height() * 2));
+
+    clsResize::setWindowSize(&window, {12000, 8100});
+    EXPECT_EQ(list->geometry(), designed);
+}
