@@ -50,8 +50,7 @@ QString rowCellText(const Field& field)
     return field.text();
 }
 
-// Only blanks count, as the text routines of the old platform trimmed them:
-// line breaks and tabs at the ends stay.
+// Only blanks are trimmed: line breaks and tabs at the ends stay.
 QString trimBlanks(const QString& text)
 {
     qsizetype first = 0;
