@@ -192,7 +192,10 @@ TEST_F(TableListWindow, ControlsKeepTheirProportionsWhenTheWindowIsResized)
     window.show();
     const QRect designed = list->geometry();
 
-    clsResize::setWindowSize(&window, {24000, 15800});  // twice as wide; (15800 - 400) / (8100 - 400) = 2 high
+    // The client area was 800 by 514 pixels (8110 twips with the caption allowance): twice as wide,
+    // and (15820 - 400) / (8110 - 400) = 2 times as high.
+    clsResize::setWindowSize(&window, {24000, 15820});
+    ASSERT_EQ(window.size(), QSize(1600, 1028));
     EXPECT_EQ(list->geometry(), QRect(designed.x() * 2, designed.y() * 2, designed.width() * 2, designed.height() * 2));
 
     clsResize::setWindowSize(&window, {12000, 8100});
