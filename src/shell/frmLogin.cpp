@@ -21,6 +21,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <optional>
+
 #if __has_include("codeview/modKeyColor.h")
 #include "codeview/modKeyColor.h"
 #define NORVANE_HAS_KEYWORDS 1
@@ -386,7 +388,7 @@ void frmLogin::chkWindows_Click()
 
 void frmLogin::cmdCONConnect_Click()
 {
-    BusyPointer busy;
+    auto busy = std::make_optional<BusyPointer>();
     setMainStatusPanel(2, NotConnected);
     ReadInputs();
     if (!ValidateInputs())
@@ -394,9 +396,11 @@ void frmLogin::cmdCONConnect_Click()
     try {
         connectSession();
     } catch (const DbError& error) {
+        busy.reset();  // the normal pointer over the message
         showError(this, ConnectFailed, error.description());
         return;
     }
+    busy.reset();
     loginOK_ = true;
     done(Accepted);  // hides the dialog
     Session& s = session();
