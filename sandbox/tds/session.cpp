@@ -213,7 +213,13 @@ void Session::serveRequests(MessageReader& reader)
         inbox_.requests.pop_front();
         inbox_.queuedBytes -= message.payload.size();
         lock.unlock();
-        if (!handle(message))
+        bool keepGoing = false;
+        try {
+            keepGoing = handle(message);
+        } catch (const std::exception&) {
+            keepGoing = false;  // a malformed request ends this connection
+        }
+        if (!keepGoing)
             break;
     }
     ::shutdown(socket_.get(), SHUT_RDWR);

@@ -237,9 +237,8 @@ std::array<std::uint8_t, 16> guidTextBytes(const Value& value)
         std::copy(b->begin(), b->end(), bytes.begin());
         return bytes;
     }
-    std::string_view text = trimmed(toText(value));
-    const std::string copy(text);
-    text = copy;
+    const std::string owned = toText(value);
+    std::string_view text = trimmed(owned);
     if (text.size() == 38 && text.front() == '{' && text.back() == '}')
         text = text.substr(1, 36);
     static constexpr int dashes[] = {8, 13, 18, 23};

@@ -1,0 +1,145 @@
+// Packet framing: headers, splitting at the packet size, reassembly, malformed input.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "tds/packet.h"
+
+using namespace sandbox::tds;
+
+namespace {
+
+// A MessageReader over a byte vector.
+struct MemoryStream {
+    std::vector<std::uint8_t> bytes;
+    std::size_t position = 0;
+    MessageReader reader(std::size_t limit = 1 << 20)
+    {
+        return MessageReader(
+            [this](std::uint8_t* buffer, std::size_t size) {
+                if (bytes.size() - position < size)
+                    return false;
+                std::memcpy(buffer, bytes.data() + position, size);
+                position += size;
+                return true;
+            },
+            limit);
+    }
+};
+
+std::vector<std::uint8_t> sequence(std::size_t size)
+{
+    std::vector<std::uint8_t> v(size);
+    for (std::size_t i = 0; i < size; ++i)
+        v[i] = static_cast<std::uint8_t>(i * 7);
+    return v;
+}
+
+}  // namespace
+
+TEST(TdsPacket, WriterSplitsAtPacketSizeWithBigEndianLengthsAndEomOnLastOnly)
+{
+    std::vector<std::vector<std::uint8_t>> packets;
+    PacketWriter writer(
+        [&](const std::uint8_t* data, std::size_t size) {
+            packets.emplace_back(data, data + size);
+            return true;
+        },
+        51);
+    writer.setPacketSize(512);
+    const auto payload = sequence(1200);  // 504 + 504 + 192
+    writer.append(std::span<const std::uint8_t>(payload));
+    EXPECT_EQ(packets.size(), 2u) << "full packets go out at once, the last one waits for flush";
+    writer.flush(true);
+    ASSERT_EQ(packets.size(), 3u);
+    EXPECT_EQ(std::vector<std::uint8_t>(packets[0].begin(), packets[0].begin() + 8),
+              (std::vector<std::uint8_t>{0x04, 0x00, 0x02, 0x00, 0x00, 51, 1, 0}));
+    EXPECT_EQ(std::vector<std::uint8_t>(packets[1].begin(), packets[1].begin() + 8),
+              (std::vector<std::uint8_t>{0x04, 0x00, 0x02, 0x00, 0x00, 51, 2, 0}));
+    EXPECT_EQ(std::vector<std::uint8_t>(packets[2].begin(), packets[2].begin() + 8),
+              (std::vector<std::uint8_t>{0x04, 0x01, 0x00, 200, 0x00, 51, 3, 0}));
+    std::vector<std::uint8_t> joined;
+    for (const auto& p : packets)
+        joined.insert(joined.end(), p.begin() + 8, p.end());
+    EXPECT_EQ(joined, payload);
+
+    // A payload of exactly one packet is held back so that it can carry EOM.
+    packets.clear();
+    const auto exact = sequence(504);
+    writer.append(std::span<const std::uint8_t>(exact));
+    EXPECT_TRUE(packets.empty());
+    writer.flush(true);
+    ASSERT_EQ(packets.size(), 1u);
+    EXPECT_EQ(packets[0][1], 0x01);
+    EXPECT_EQ(packets[0].size(), 512u);
+    EXPECT_EQ(packets[0][6], 1) << "packet ids restart with each message";
+
+    // A non-final flush sends what is there without EOM; discard drops the rest.
+    packets.clear();
+    writer.append(std::span<const std::uint8_t>(sequence(10)));
+    writer.flush(false);
+    writer.append(std::span<const std::uint8_t>(sequence(10)));
+    writer.discard();
+    writer.flush(true);
+    ASSERT_EQ(packets.size(), 2u);
+    EXPECT_EQ(packets[0][1], 0x00);
+    EXPECT_EQ(packets[0].size(), 18u);
+    EXPECT_EQ(packets[1][1], 0x01);
+    EXPECT_EQ(packets[1].size(), 8u);
+}
+
+TEST(TdsPacket, WriterStopsAfterTheConnectionFails)
+{
+    int calls = 0;
+    PacketWriter writer(
+        [&](const std::uint8_t*, std::size_t) {
+            ++calls;
+            return false;
+        },
+        52);
+    writer.append(std::span<const std::uint8_t>(sequence(10)));
+    writer.flush(true);
+    writer.append(std::span<const std::uint8_t>(sequence(10)));
+    writer.flush(true);
+    EXPECT_TRUE(writer.failed());
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(TdsPacket, ReaderJoinsPacketsIgnoresPacketIdsAndSkipsAbandonedMessages)
+{
+    MemoryStream stream;
+    const auto payload = sequence(3000);
+    stream.bytes = framePackets(0x01, payload, 1000);
+    stream.bytes[6] = 0;  // FreeTDS sends packet id 0 or 1 without counting
+    stream.bytes[1006] = 0;
+    // A message the client abandoned (EOM + ignore), then an attention.
+    stream.bytes.insert(stream.bytes.end(), {0x01, 0x03, 0x00, 0x0A, 0x00, 0x00, 0x01, 0x00, 'x', 0});
+    stream.bytes.insert(stream.bytes.end(), {0x06, 0x01, 0x00, 0x08, 0x00, 0x00, 0x01, 0x00});
+    auto reader = stream.reader();
+    auto first = reader.next();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->type, 0x01);
+    EXPECT_EQ(first->payload, payload);
+    auto second = reader.next();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->type, 0x06);
+    EXPECT_TRUE(second->payload.empty());
+    EXPECT_FALSE(reader.next()) << "a clean end between messages";
+}
+
+TEST(TdsPacket, ReaderRejectsMalformedFraming)
+{
+    auto expectError = [](std::vector<std::uint8_t> bytes, std::size_t limit, const char* why) {
+        MemoryStream stream;
+        stream.bytes = std::move(bytes);
+        auto reader = stream.reader(limit);
+        EXPECT_THROW(reader.next(), ProtocolError) << why;
+    };
+    expectError({0x01, 0x01, 0x00, 0x04, 0, 0, 0, 0}, 100, "length below the header");
+    expectError({0x01, 0x01, 0x00, 0x20, 0, 0, 0, 0, 1, 2}, 100, "truncated body");
+    expectError({0x01, 0x00, 0x00, 0x0A, 0, 0, 0, 0, 1, 2}, 100, "stream ends inside a message");
+    expectError({0x01, 0x00, 0x00, 0x09, 0, 0, 0, 0, 1, 0x03, 0x01, 0x00, 0x09, 0, 0, 0, 0, 1}, 100,
+                "type changes between packets");
+    auto big = framePackets(0x01, sequence(300), 4096);
+    expectError(big, 200, "message above the limit");
+}
