@@ -13,6 +13,13 @@
 //   maps the two-part name INFORMATION_SCHEMA.X to the quoted single name "INFORMATION_SCHEMA.X".
 // - User tables are SQLite tables named as in SQL Server (owner dropped); their declared column
 //   types are SQL Server's type texts ("varchar(40)", "decimal(10,2)", "int", ...).
+// - sandbox_catalog (database_name, object_serial) holds the name the INFORMATION_SCHEMA views report;
+//   update database_name when a database file is restored under another name.
+// - sandbox_identity (table_id, column_name, seed, increment, current) holds each identity column's seed and
+//   increment and the last value given out (NULL before the first row): IDENT_SEED/IDENT_INCR/IDENT_CURRENT
+//   and @@IDENTITY can read it. An INSERT that leaves the identity column out (NULL) gets the next value from
+//   an AFTER INSERT trigger; an explicit value (IDENTITY_INSERT) is kept and moves the counter on.
+// - sysindexes.rows/rowcnt follow every INSERT and DELETE through SQLite triggers on the user table.
 // - A user-defined function or procedure is catalogued only; its body is never run here.
 #include <cstddef>
 #include <string>
@@ -36,6 +43,11 @@ struct DdlContext {
 
 // Creates the catalog tables/views in a fresh database file (master also gets sysdatabases etc.).
 void createCatalog(sqlite3* db, const std::string& databaseName, bool isMaster);
+
+// master only: adds the sysdatabases row of a database and returns its dbid (master 1, tempdb 2, model 3,
+// msdb 4, others from 5 on). createCatalog(master) registers master itself. An existing row is kept.
+int registerDatabase(sqlite3* master, const std::string& name, const std::string& filename);
+void unregisterDatabase(sqlite3* master, const std::string& name);
 
 // Runs the statement tokens[begin,end) if it is DDL this module handles (CREATE/ALTER/DROP TABLE, VIEW,
 // PROCEDURE/PROC, FUNCTION, TRIGGER, DEFAULT, RULE, INDEX; EXEC sp_addtype/sp_droptype/sp_bindefault/sp_unbindefault/sp_bindrule);
