@@ -93,9 +93,11 @@ void TokenSink::message(const ServerMessage& message)
     releasePendingDone();
     writeMessageToken(message);
     if (message.severity <= 10 && !resultOpen_) {
-        // A DONEINPROC after the message makes the client hand it over now, not at the end of the batch.
+        // A DONE after the message makes the client hand it over now, not at the end of the batch
+        // (FreeTDS returns from SQLExecDirect/SQLMoreResults at a DONE that follows messages; a
+        // DONEINPROC alone does not do it).
         ByteWriter out;
-        writeDone(out, token::doneInProc, done_status::more, 0, 0);
+        writeDone(out, token::done, done_status::more, 0, 0);
         send(out);
         writer_.flush(false);
     }

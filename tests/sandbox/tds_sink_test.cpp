@@ -96,7 +96,7 @@ TEST(TdsSink, StatementsGetDoneWithMoreExceptTheLastAndCountsWhereGiven)
     EXPECT_EQ(empty.payloads(), doneBytes(0xFD, 0, 0, 0)) << "an empty batch still ends with a DONE";
 }
 
-TEST(TdsSink, InformationalMessagesAreFlushedAtOnceWithADoneInProc)
+TEST(TdsSink, InformationalMessagesAreFlushedAtOnceWithADone)
 {
     Capture c;
     TokenSink sink(c.writer, "SANDBOX", [] { return false; });
@@ -104,7 +104,7 @@ TEST(TdsSink, InformationalMessagesAreFlushedAtOnceWithADoneInProc)
     ASSERT_EQ(c.packets.size(), 1u) << "the message leaves before the batch ends";
     EXPECT_EQ(c.packets[0][1], 0x00) << "not the end of the message";
     EXPECT_EQ(B(c.packets[0].begin() + 8, c.packets[0].end()),
-              concat({messageBytes(info("first")), doneBytes(0xFF, 0x01, 0, 0)}));
+              concat({messageBytes(info("first")), doneBytes(0xFD, 0x01, 0, 0)}));
     sink.statementDone(std::nullopt, false);
     sink.databaseChanged("master", "harbor");
     sink.finish();
