@@ -116,6 +116,24 @@ void Engine::Impl::updateSessionDatabase(int spid, const std::string& database)
     sessions_[spid].database = database;
 }
 
+bool Engine::Impl::killSession(int spid)
+{
+    std::lock_guard lock(sessionsMutex_);
+    auto it = sessions_.find(spid);
+    if (it == sessions_.end() || it->second.killed)
+        return false;
+    it->second.killed = true;
+    it->second.database.clear();  // a killed session no longer holds its database
+    return true;
+}
+
+bool Engine::Impl::isKilled(int spid) const
+{
+    std::lock_guard lock(sessionsMutex_);
+    auto it = sessions_.find(spid);
+    return it != sessions_.end() && it->second.killed;
+}
+
 void Engine::Impl::unregisterSession(int spid)
 {
     std::lock_guard lock(sessionsMutex_);
@@ -127,7 +145,8 @@ std::vector<SessionRecord> Engine::Impl::sessions() const
     std::lock_guard lock(sessionsMutex_);
     std::vector<SessionRecord> list;
     for (const auto& [spid, record] : sessions_)
-        list.push_back(record);
+        if (!record.killed)
+            list.push_back(record);
     return list;
 }
 

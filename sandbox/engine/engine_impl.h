@@ -17,6 +17,7 @@ struct SessionRecord {
     std::string loginName;
     std::string hostName;
     std::string database;
+    bool killed = false;
 };
 
 struct Engine::Impl {
@@ -33,6 +34,9 @@ struct Engine::Impl {
     void registerSession(const SessionRecord& record);
     void updateSessionDatabase(int spid, const std::string& database);
     void unregisterSession(int spid);
+    // KILL: marks the session ended; false when no such session exists.
+    bool killSession(int spid);
+    bool isKilled(int spid) const;
     std::vector<SessionRecord> sessions() const;
 
     // Writes a fresh database file with its catalog (id 1 is master).

@@ -207,12 +207,53 @@ std::optional<Value> Session::variable(const std::string& name) const
     return it->second.value;
 }
 
+std::vector<TranslateContext::TargetColumn> Session::targetColumns(const std::string& schema, const std::string& table)
+{
+    std::vector<TranslateContext::TargetColumn> columns;
+    sqlite3* db = database();
+    const std::string prefix = schema.empty() ? "" : quoteIdentifier(schema) + ".";
+    const std::string sql = "SELECT c.name, c.status & 128, c.iscomputed, c.xtype FROM " + prefix + "syscolumns c WHERE c.id = "
+                            "(SELECT o.id FROM " + prefix + "sysobjects o WHERE o.name = ?1 COLLATE SQLSERVER AND o.xtype IN ('U', 'S') "
+                            "ORDER BY o.uid <> 1 LIMIT 1) AND c.number = 0 ORDER BY c.colid";
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        return columns;
+    }
+    StatementHandle statement(raw);
+    sqlite3_bind_text(raw, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    while (sqlite3_step(raw) == SQLITE_ROW) {
+        TranslateContext::TargetColumn column;
+        column.name = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
+        column.insertable = sqlite3_column_int(raw, 1) == 0 && sqlite3_column_int(raw, 2) == 0 && sqlite3_column_int(raw, 3) != 189;
+        columns.push_back(column);
+    }
+    // The declared type texts, as the SQLite table carries them.
+    const std::string pragma = "SELECT name, type FROM pragma_table_xinfo(?1, ?2)";
+    raw = nullptr;
+    if (sqlite3_prepare_v2(db, pragma.c_str(), -1, &raw, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        return columns;
+    }
+    StatementHandle types(raw);
+    sqlite3_bind_text(raw, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(raw, 2, schema.empty() ? "main" : schema.c_str(), -1, SQLITE_TRANSIENT);
+    while (sqlite3_step(raw) == SQLITE_ROW) {
+        const std::string name = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
+        for (auto& column : columns)
+            if (equalsIgnoreCase(column.name, name) && sqlite3_column_text(raw, 1))
+                column.type = reinterpret_cast<const char*>(sqlite3_column_text(raw, 1));
+    }
+    return columns;
+}
+
 TranslateContext Session::translateContext()
 {
     TranslateContext context;
     context.currentDatabase = current_;
     context.variable = [this](const std::string& name) { return variable(name); };
     context.attach = [this](const std::string& db) { return attach(db); };
+    context.targetColumns = [this](const std::string& schema, const std::string& table) { return targetColumns(schema, table); };
     return context;
 }
 
@@ -220,6 +261,16 @@ TranslateContext Session::translateContext()
 
 void Session::executeBatch(const std::string& sql, ResultSink& sink)
 {
+    if (engine_.isKilled(info_.spid)) {
+        // Severity 20 ends the connection, as a KILL does on SQL Server.
+        for (auto& [name, c] : connections_)
+            if (c.db && !sqlite3_get_autocommit(c.db.get()))
+                sqlite3_exec(c.db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+        tranCount_ = 0;
+        sendError(sink, SqlError(6106, 20, 1, "Process ID " + std::to_string(info_.spid) + " was ended by KILL."));
+        sink.statementDone(std::nullopt, true);
+        return;
+    }
     source_ = sql;
     cancelled_ = false;
     try {
@@ -375,6 +426,8 @@ void Session::runSimple(std::size_t begin, std::size_t end, ResultSink& sink)
         return runTransaction(begin, end, sink);
     if (head.isWord("WAITFOR"))
         return runWaitfor(begin, end, sink);
+    if (head.isWord("KILL"))
+        return runKill(begin, end, sink);
     if ((head.isWord("CREATE") || head.isWord("DROP") || head.isWord("ALTER")) && tokens_[begin + 1].isWord("DATABASE"))
         return runDatabaseStatement(begin, end, sink);
     if (head.isWord("EXEC") || head.isWord("EXECUTE") || !startsStatement(head))
@@ -953,6 +1006,23 @@ void Session::runWaitfor(std::size_t begin, std::size_t end, ResultSink& sink)
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    sink.statementDone(std::nullopt, false);
+}
+
+void Session::runKill(std::size_t begin, std::size_t end, ResultSink& sink)
+{
+    if (end != begin + 2 || tokens_[begin + 1].kind != TokenKind::Number)
+        throwSyntaxError(tokens_, std::min(begin + 1, end), begin);
+    auto spid = parseNumber(tokens_[begin + 1].text);
+    if (!spid || !spid->isInteger || spid->integer < 1 || spid->integer > 32767)
+        throw SqlError(6101, 16, 1, "Process ID " + tokens_[begin + 1].text + " is not a valid process ID. Choose a number between 1 and 32767.");
+    if (spid->integer == info_.spid)
+        throw SqlError(6104, 16, 1, "Cannot use KILL to kill your own process.");
+    if (spid->integer < 51)
+        throw SqlError(6107, 14, 1, "Only user processes can be killed.");
+    if (!engine_.killSession(static_cast<int>(spid->integer)))
+        throw SqlError(6106, 16, 1, "Process ID " + std::to_string(spid->integer) + " is not an active process ID.");
+    rowCount_ = 0;
     sink.statementDone(std::nullopt, false);
 }
 

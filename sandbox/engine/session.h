@@ -54,6 +54,7 @@ private:
     Connection& connection(const std::string& database);
     void closeConnections(const std::string& database);
     TranslateContext translateContext();
+    std::vector<TranslateContext::TargetColumn> targetColumns(const std::string& schema, const std::string& table);
     std::optional<Value> variable(const std::string& name) const;
     std::string attach(const std::string& database);
 
@@ -74,6 +75,7 @@ private:
     void runExecute(std::size_t begin, std::size_t end, ResultSink& sink);
     void runDatabaseStatement(std::size_t begin, std::size_t end, ResultSink& sink);
     void runWaitfor(std::size_t begin, std::size_t end, ResultSink& sink);
+    void runKill(std::size_t begin, std::size_t end, ResultSink& sink);
     bool runDdl(std::size_t begin, std::size_t end, ResultSink& sink);
 
     Value evaluate(std::size_t begin, std::size_t end);

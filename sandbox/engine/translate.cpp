@@ -102,6 +102,8 @@ private:
     std::size_t begin_;
     std::size_t end_;
     const TranslateContext& context_;
+    std::string lastSchema_;  // the last object name read, as SQLite names it
+    std::string lastTable_;
 
     // ---- token access --------------------------------------------------
     const Token& peek(std::size_t ahead = 0) const
@@ -430,6 +432,8 @@ private:
         std::string schema;
         if (!db.empty() && !equalsIgnoreCase(db, context_.currentDatabase))
             schema = context_.attach ? context_.attach(db) : db;
+        lastSchema_ = schema;
+        lastTable_ = name;
         return schema.empty() ? quoteIdentifier(name) : quoteIdentifier(schema) + "." + quoteIdentifier(name);
     }
 
@@ -959,6 +963,16 @@ private:
         acceptWord("INTO");
         TranslatedDml result;
         std::string sql = "INSERT INTO " + targetName(result.targetTable);
+        std::vector<TranslateContext::TargetColumn> known;
+        if (context_.targetColumns)
+            known = context_.targetColumns(lastSchema_, lastTable_);
+        std::vector<std::string> types;  // declared type of each written column, when known
+        auto typeOf = [&](const std::string& column) {
+            for (const auto& k : known)
+                if (equalsIgnoreCase(k.name, column))
+                    return k.type;
+            return std::string();
+        };
         if (peek().isSymbol("(") && !peekWord("SELECT", 1)) {
             take();
             sql += " (";
@@ -969,11 +983,22 @@ private:
                 if (!column.isName())
                     fail();
                 sql += quoteIdentifier(column.text);
+                types.push_back(typeOf(column.text));
                 if (!acceptSymbol(","))
                     break;
             }
             expectSymbol(")");
             sql += ")";
+        } else if (!known.empty() && !peekWord("DEFAULT")) {
+            // Without a column list SQL Server fills the columns it can write, skipping identity ones.
+            std::string list;
+            for (const auto& k : known) {
+                if (!k.insertable)
+                    continue;
+                list += (list.empty() ? "" : ", ") + quoteIdentifier(k.name);
+                types.push_back(k.type);
+            }
+            sql += " (" + list + ")";
         }
         if (acceptWord("VALUES")) {
             sql += " VALUES ";
@@ -982,10 +1007,13 @@ private:
                     sql += ", ";
                 expectSymbol("(");
                 sql += "(";
-                for (bool first = true;; first = false) {
-                    if (!first)
+                for (std::size_t index = 0;; ++index) {
+                    if (index > 0)
                         sql += ", ";
-                    sql += acceptWord("DEFAULT") ? "NULL" : expression().sql;
+                    if (acceptWord("DEFAULT"))
+                        sql += "NULL";
+                    else
+                        sql += storedValue(expression().sql, index < types.size() ? types[index] : "");
                     if (!acceptSymbol(","))
                         break;
                 }
@@ -1012,11 +1040,23 @@ private:
         return result;
     }
 
+    // Dates are stored as SQL Server shows them ("yyyy-mm-dd hh:mm:ss.mmm"), so they compare and sort as text.
+    static std::string storedValue(const std::string& sql, const std::string& type)
+    {
+        const std::string upper = toUpperAscii(type);
+        if (upper == "DATETIME" || upper == "SMALLDATETIME")
+            return "tsql_convert(" + stringLiteral(type) + ", " + sql + ", NULL)";
+        return sql;
+    }
+
     TranslatedDml update()
     {
         expectWord("UPDATE");
         TranslatedDml result;
         std::string sql = "UPDATE " + targetName(result.targetTable) + " SET ";
+        std::vector<TranslateContext::TargetColumn> known;
+        if (context_.targetColumns)
+            known = context_.targetColumns(lastSchema_, lastTable_);
         expectWord("SET");
         for (bool first = true;; first = false) {
             if (!first)
@@ -1024,7 +1064,12 @@ private:
             std::vector<NamePart> column = dottedName();
             if (!acceptSymbol("="))
                 fail();
-            sql += quoteIdentifier(column.back().text) + " = " + (acceptWord("DEFAULT") ? "NULL" : expression().sql);
+            std::string type;
+            for (const auto& k : known)
+                if (equalsIgnoreCase(k.name, column.back().text))
+                    type = k.type;
+            sql += quoteIdentifier(column.back().text) + " = " +
+                   (acceptWord("DEFAULT") ? "NULL" : storedValue(expression().sql, type));
             if (!acceptSymbol(","))
                 break;
         }

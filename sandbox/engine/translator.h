@@ -21,6 +21,14 @@ struct TranslateContext {
     // Makes database db reachable from the session's connection and returns its SQLite schema name.
     // Throws SqlError 911 when there is no such database.
     std::function<std::string(const std::string& db)> attach;
+    // The columns of a table an INSERT or UPDATE writes (schema empty for the current database);
+    // empty when unknown. Lets the translator skip identity columns and normalise dates as SQL Server stores them.
+    struct TargetColumn {
+        std::string name;
+        std::string type;       // declared SQL Server type text
+        bool insertable = true; // false for identity, computed and timestamp columns
+    };
+    std::function<std::vector<TargetColumn>(const std::string& schema, const std::string& table)> targetColumns;
 };
 
 // One item of a select list, as SQL Server names it in the result.
