@@ -305,12 +305,13 @@ void createFunction(const ModuleStatement& statement, Cursor& cursor)
     cursor.expectWord("RETURNS");
 
     std::string_view type;
-    std::vector<ColumnRow> results;
+    std::size_t bodyBegin = 0;
     if (cursor.acceptWord("TABLE")) {
         type = xtype::InlineFunction;
         skipModuleOptions(cursor);
         cursor.acceptWord("AS");
         cursor.expectWord("RETURN");
+        bodyBegin = cursor.pos;
         std::size_t selectBegin = cursor.pos;
         std::size_t selectEnd = statement.end;
         while (selectEnd > selectBegin && statement.tokens[selectEnd - 1].isSymbol(";"))
@@ -370,7 +371,7 @@ void createFunction(const ModuleStatement& statement, Cursor& cursor)
     for (const auto& parameter : parameters)
         insertColumn(db, parameter);
     insertComments(db, id, 0, definitionText(statement));
-    recordDependencies(db, id, 0, statement.tokens, cursor.pos, statement.end);
+    recordDependencies(db, id, 0, statement.tokens, type == xtype::InlineFunction ? bodyBegin : cursor.pos, statement.end);
 }
 
 void createTrigger(const ModuleStatement& statement, Cursor& cursor)

@@ -268,12 +268,17 @@ void dropIndexes(DdlContext& context, Cursor& cursor)
         const std::string tableName = name.owner;
         const std::string indexName = name.name;
         const auto table = tableName.empty() ? std::nullopt : findObject(db, tableName);
-        Statement index(db, "SELECT indid, status FROM sysindexes WHERE id = ?1 AND name = ?2 AND indid BETWEEN 1 AND 250");
-        index.bind(1, table ? table->id : 0).bind(2, indexName);
-        if (!table || !index.step())
-            throw SqlError(3703, 11, 7, "Cannot drop the index '" + written + "', because it does not exist in the system catalog.");
-        const std::int64_t indid = index.integer(0);
-        const std::int64_t status = index.integer(1);
+        std::int64_t indid = 0;
+        std::int64_t status = 0;
+        {
+            Statement index(db, "SELECT indid, status FROM sysindexes WHERE id = ?1 AND name = ?2 AND indid BETWEEN 1 AND 250");
+            index.bind(1, table ? table->id : 0).bind(2, indexName);
+            if (!table || !index.step())
+                throw SqlError(3703, 11, 7,
+                               "Cannot drop the index '" + written + "', because it does not exist in the system catalog.");
+            indid = index.integer(0);
+            status = index.integer(1);
+        }
         if (status & (2048 | 4096))
             throw SqlError(3723, 16, 4,
                            "An explicit DROP INDEX is not allowed on index '" + written + "'. It is being used for " +

@@ -137,6 +137,8 @@ std::string declaredTypeText(int xtype, int xusertype, int length, int xprec, in
 
 std::int64_t tableRowCount(sqlite3* db, const std::string& tableName)
 {
+    if (!queryInteger(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1", tableName))
+        return 0;
     return queryInteger(db, "SELECT count(*) FROM " + quoteName(tableName)).value_or(0);
 }
 
