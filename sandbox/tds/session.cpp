@@ -19,6 +19,7 @@ namespace {
 constexpr std::size_t maxLoginMessageBytes = 1 << 20;
 // A batch, or everything queued while one runs.
 constexpr std::size_t maxRequestBytes = 64u << 20;
+constexpr int loginTimeoutSeconds = 60;
 
 ServerMessage makeMessage(int number, int severity, int state, std::string text)
 {
@@ -88,11 +89,14 @@ void Session::close()
 
 void Session::run()
 {
+    // A client that connects and never logs in must not hold its thread forever.
+    setReceiveTimeout(socket_.get(), loginTimeoutSeconds);
     try {
         MessageReader reader([fd = socket_.get()](std::uint8_t* buffer,
                                                   std::size_t size) { return readExact(fd, buffer, size); },
                              maxLoginMessageBytes);
         if (login(reader)) {
+            setReceiveTimeout(socket_.get(), 0);  // logged-in clients may stay idle as long as they like
             reader.setMaxMessageBytes(maxRequestBytes);
             serveRequests(reader);
         }

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -45,6 +46,13 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t size)
             return false;
     }
     return true;
+}
+
+void setReceiveTimeout(int fd, int seconds)
+{
+    timeval timeout{};
+    timeout.tv_sec = seconds;
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
 }
 
 FileDescriptor bindLoopback(int type, std::uint16_t port)

@@ -36,6 +36,9 @@ bool readExact(int fd, std::uint8_t* buffer, std::size_t size);
 // Sends everything without raising SIGPIPE; false once the peer is gone.
 bool writeAll(int fd, const std::uint8_t* data, std::size_t size);
 
+// Blocking reads give up after this many seconds (0: never).
+void setReceiveTimeout(int fd, int seconds);
+
 // A socket bound to 127.0.0.1:port (0 = any free port); throws std::system_error.
 FileDescriptor bindLoopback(int type, std::uint16_t port);
 std::uint16_t boundPort(int fd);

@@ -237,3 +237,31 @@ TEST(TdsSession, AnswersRpcTransactionRequestsAndAttentions)
     tds_test::RawClient other(server.server.port());
     EXPECT_TRUE(other.login()) << "the server keeps serving others";
 }
+
+TEST(TdsSession, NegotiatedPacketSizeAndClientsThatLeaveMidBatch)
+{
+    tds_test::ScriptedServer server;
+    {
+        tds_test::RawClient client(server.server.port());
+        tds_test::LoginFields fields;
+        fields.packetSize = 512;
+        ASSERT_TRUE(client.login(fields));
+        const auto reply = client.batch("select types");
+        ASSERT_TRUE(reply);
+        EXPECT_GT(reply->size(), 512u);
+        EXPECT_EQ(client.longestPacket(), 512u) << "responses are split at the negotiated size";
+    }
+    {
+        tds_test::RawClient client(server.server.port());
+        ASSERT_TRUE(client.login());
+        ASSERT_TRUE(client.send(0x01, tds_test::utf16le(u"slow 500")));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        client.disconnect();
+    }
+    for (int i = 0; i < 100 && server.backend.slowRowsSent() == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_GT(server.backend.slowRowsSent(), 0);
+    EXPECT_LT(server.backend.slowRowsSent(), 500) << "the batch stops when its client is gone";
+    tds_test::RawClient other(server.server.port());
+    EXPECT_TRUE(other.login());
+}

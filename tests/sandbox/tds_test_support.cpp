@@ -333,6 +333,7 @@ std::optional<std::vector<std::uint8_t>> RawClient::receive(int timeoutMs)
         const std::size_t length = static_cast<std::size_t>((header[2] << 8) | header[3]);
         if (length < 8)
             return std::nullopt;
+        longestPacket_ = std::max(longestPacket_, length);
         std::vector<std::uint8_t> body(length - 8);
         if (!body.empty() && !tds::readExact(socket_.get(), body.data(), body.size()))
             return std::nullopt;
@@ -393,11 +394,23 @@ std::vector<std::uint8_t> doneBytes(std::uint8_t token, std::uint16_t status, st
 
 void usePrivateOdbcConfig()
 {
-    static const std::filesystem::path directory = [] {
-        char pattern[] = "/tmp/tds-odbc-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        return std::filesystem::path(made ? made : "/tmp");
-    }();
+    struct TemporaryDirectory {
+        std::filesystem::path path;
+        TemporaryDirectory()
+        {
+            char pattern[] = "/tmp/tds-odbc-XXXXXX";
+            if (::mkdtemp(pattern))
+                path = pattern;
+        }
+        ~TemporaryDirectory()
+        {
+            std::error_code ignored;
+            if (!path.empty())
+                std::filesystem::remove_all(path, ignored);
+        }
+    };
+    static const TemporaryDirectory temporary;
+    const std::filesystem::path& directory = temporary.path;
     std::ofstream(directory / "odbcinst.ini")
         << "[FreeTDS]\nDescription=FreeTDS\nDriver=/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so\n";
     std::ofstream(directory / "odbc.ini") << "";

@@ -101,8 +101,13 @@ public:
     // Sends a SQL batch (7.1 form) and returns the response.
     std::optional<std::vector<std::uint8_t>> batch(const std::string& sql);
 
+    // The longest packet (header included) received so far.
+    std::size_t longestPacket() const { return longestPacket_; }
+    void disconnect() { socket_.reset(); }
+
 private:
     sandbox::tds::FileDescriptor socket_;
+    std::size_t longestPacket_ = 0;
 };
 
 // True when the bytes contain the token sequence.
