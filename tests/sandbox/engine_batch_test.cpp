@@ -130,6 +130,51 @@ TEST_F(EngineBatchTest, TransactionsAndTheFormsClientsSend)
               (std::vector<std::string>{"3902: The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION."}));
 }
 
+TEST_F(EngineBatchTest, IdentityColumnsDatesAndDecimalsAsSqlServerStoresThem)
+{
+    run("CREATE TABLE Voyages (VoyageID int IDENTITY(1, 1) NOT NULL PRIMARY KEY, Sailed datetime NULL, Fare decimal(10, 2) NULL)\n"
+        "INSERT INTO Voyages VALUES ('19970704', 12.345)\n"
+        "INSERT INTO Voyages (Sailed, Fare) VALUES ('1997-07-05 13:30', 7)\n"
+        "INSERT Voyages SELECT Sailed, Fare FROM Voyages WHERE VoyageID = 1");
+    RecordingSink sink = run("SELECT VoyageID, Sailed, Fare FROM Voyages WHERE Sailed < '1997-07-05' ORDER BY VoyageID");
+    ASSERT_EQ(sink.results.size(), 1u);
+    const auto& result = sink.results[0];
+    EXPECT_EQ(result.columns[1].type.type, SqlType::DateTime);
+    EXPECT_EQ(result.columns[2].type.type, SqlType::Decimal);
+    EXPECT_EQ(result.columns[2].type.precision, 10);
+    EXPECT_EQ(result.columns[2].type.scale, 2);
+    ASSERT_EQ(result.rows.size(), 2u);
+    EXPECT_EQ(text(result.rows[0][0]), "1");
+    EXPECT_EQ(text(result.rows[0][1]), "1997-07-04 00:00:00.000");
+    EXPECT_EQ(text(result.rows[0][2]), "12.35");
+    EXPECT_EQ(text(result.rows[1][0]), "3");
+    run("UPDATE Voyages SET Sailed = '12/31/1999' WHERE VoyageID = 2");
+    EXPECT_EQ(column("SELECT CONVERT(varchar(10), Sailed, 120) FROM Voyages WHERE VoyageID = 2"),
+              (std::vector<std::string>{"1999-12-31"}));
+    EXPECT_EQ(fail("INSERT INTO Voyages (Sailed) VALUES ('not a date')"),
+              (std::vector<std::string>{"241: Syntax error converting datetime from character string."}));
+}
+
+TEST_F(EngineBatchTest, KillEndsAnotherSessionAndSpWhoFilters)
+{
+    auto other = engine->openSession(SessionInfo{60, "clerk", "desk", "app"});
+    RecordingSink who = run("sp_who 'clerk'");
+    ASSERT_EQ(who.results.size(), 1u);
+    ASSERT_EQ(who.results[0].rows.size(), 1u);
+    EXPECT_EQ(text(who.results[0].rows[0][0]), "60");
+    EXPECT_EQ(text(who.results[0].rows[0][2]), "sleeping" + std::string(22, ' '));
+    EXPECT_EQ(text(who.results[0].rows[0][6]).substr(0, 7), "master ");
+
+    EXPECT_EQ(fail("KILL 51"), (std::vector<std::string>{"6104: Cannot use KILL to kill your own process."}));
+    EXPECT_EQ(fail("KILL 99"), (std::vector<std::string>{"6106: Process ID 99 is not an active process ID."}));
+    run("KILL 60");
+    RecordingSink killed;
+    other->executeBatch("SELECT 1", killed);
+    ASSERT_EQ(killed.messages.size(), 1u);
+    EXPECT_GE(killed.messages[0].severity, 20);
+    EXPECT_TRUE(run("sp_who 'clerk'").results.at(0).rows.empty());
+}
+
 TEST_F(EngineBatchTest, CancellationStopsBetweenRows)
 {
     run("INSERT INTO Ships VALUES (1, 'A', 1) INSERT INTO Ships VALUES (2, 'B', 1) INSERT INTO Ships VALUES (3, 'C', 1)");

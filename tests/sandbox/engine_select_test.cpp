@@ -118,7 +118,7 @@ TEST_F(EngineSelectTest, SelectWithoutFromAndServerFunctions)
     std::vector<std::string> got;
     for (const Value& v : values)
         got.push_back(text(v));
-    EXPECT_EQ(got, (std::vector<std::string>{"xy", "a", "bcd", "3", "dflt", "42x", "13", "3.14"}));
+    EXPECT_EQ(got, (std::vector<std::string>{"Xy", "a", "bcd", "3", "dflt", "42x", "13", "3.14"}));
     EXPECT_EQ(sink.results[0].columns[7].type.type, SqlType::Decimal);
     EXPECT_EQ(sink.results[0].columns[7].type.scale, 2);
 }
