@@ -94,10 +94,10 @@ public:
             SQLDisconnect(dbc_->get());
     }
     SQLRETURN open(int port, const std::string& user = "sa", const std::string& password = "",
-                   const std::string& database = "master")
+                   const std::string& database = "master", const std::string& extra = "")
     {
         std::string text = "Driver=FreeTDS;Server=127.0.0.1;Port=" + std::to_string(port) + ";UID=" + user +
-                           ";PWD={" + password + "};Database=" + database + ";ClientCharset=UTF-8";
+                           ";PWD={" + password + "};Database=" + database + ";ClientCharset=UTF-8" + extra;
         SQLCHAR out[1024];
         SQLSMALLINT outLength = 0;
         const SQLRETURN rc = SQLDriverConnect(dbc_->get(), nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
@@ -179,6 +179,21 @@ TEST_F(TdsOdbc, LoginAcceptedAndRefused)
         EXPECT_EQ(c.info(SQL_DATABASE_NAME), "harbor");
         ASSERT_FALSE(server.backend.sessions().empty());
         EXPECT_EQ(server.backend.sessions().back().loginName, "norvane");
+    }
+    {
+        // An explicit 7.1 login, and a larger packet size that the server grants.
+        Connection c;
+        ASSERT_TRUE(SQL_SUCCEEDED(c.open(port(), "sa", "", "master", ";TDS_Version=7.1;PacketSize=8192")))
+            << describe(c.errors());
+        SQLUINTEGER packetSize = 0;
+        SQLGetConnectAttr(c.dbc(), SQL_ATTR_PACKET_SIZE, &packetSize, 0, nullptr);
+        EXPECT_EQ(packetSize, 8192u);
+        Handle statement(SQL_HANDLE_STMT, c.dbc());
+        const std::string longBatch = "select 1" + std::string(20000, ' ');
+        ASSERT_EQ(execute(statement, longBatch), SQL_SUCCESS) << describe(diagnostics(SQL_HANDLE_STMT, statement.get()));
+        ASSERT_EQ(SQLFetch(statement.get()), SQL_SUCCESS);
+        EXPECT_EQ(text(statement, 1), "1");
+        EXPECT_EQ(server.backend.batches().back().size(), longBatch.size()) << "a batch of several packets";
     }
     {
         Connection c;
