@@ -80,7 +80,9 @@ TEST_F(SandboxOdbc, ReportsServerErrorsWithNumberStateAndText)
     connection.open(sandbox->connectionString());
     EXPECT_EQ(errorOf([&] { connection.execute("SELECT * FROM NoSuchTable"); }),
               "208|42S02|Invalid object name 'NoSuchTable'.");
-    EXPECT_EQ(errorOf([&] { connection.execute("SELEKT 1"); }).section('|', 0, 0), "102");
+    // A batch that starts with a plain name calls a procedure of that name.
+    EXPECT_EQ(errorOf([&] { connection.execute("SELEKT 1"); }), "2812|42000|Could not find stored procedure 'SELEKT'.");
+    EXPECT_EQ(errorOf([&] { connection.execute("SELECT 1 +"); }).section('|', 0, 1), "102|42000");
     EXPECT_EQ(errorOf([&] { connection.execute("USE NoSuchDatabase"); }),
               "911|08004|Could not locate entry in sysdatabases for database 'NoSuchDatabase'. No entry found with "
               "that name. Make sure that the name is entered correctly.");
