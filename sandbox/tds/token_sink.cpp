@@ -52,7 +52,7 @@ void TokenSink::beginResult(const std::vector<ResultColumn>& columns)
         // Not a result a client can read: report it instead of sending a broken COLMETADATA.
         resultFailed_ = true;
         ServerMessage error;
-        error.number = 1056;
+        error.number = columns_.empty() ? 50000 : 1056;
         error.severity = 16;
         error.text = columns_.empty() ? "A result set must have at least one column."
                                       : "The number of elements in the select list exceeds the maximum allowed "

@@ -305,14 +305,20 @@ ColumnType normalizedColumnType(const ColumnType& type)
 {
     ColumnType t = type;
     switch (t.type) {
-    case SqlType::Char:
+    // An unknown length (0) means the widest column for the varying types, so nothing is cut,
+    // and one character for the fixed ones, as char without a length is on SQL Server.
     case SqlType::VarChar:
-    case SqlType::Binary:
     case SqlType::VarBinary:
+        t.length = t.length <= 0 ? 8000 : std::min(t.length, 8000);
+        break;
+    case SqlType::NVarChar:
+        t.length = t.length <= 0 ? 4000 : std::min(t.length, 4000);
+        break;
+    case SqlType::Char:
+    case SqlType::Binary:
         t.length = std::clamp(t.length, 1, 8000);
         break;
     case SqlType::NChar:
-    case SqlType::NVarChar:
         t.length = std::clamp(t.length, 1, 4000);
         break;
     case SqlType::Decimal:

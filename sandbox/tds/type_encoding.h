@@ -17,8 +17,9 @@ struct ConversionError : std::runtime_error {
     ConversionError(int number, const std::string& text) : std::runtime_error(text), number(number) {}
 };
 
-// Lengths clamped to what the wire allows: char/binary 1..8000 bytes, nchar 1..4000 characters,
-// precision 1..38 (0 means 18), scale 0..precision.
+// Lengths clamped to what the wire allows: char/binary 1..8000 bytes, nchar 1..4000 characters
+// (an unknown length 0 becomes 8000 / 4000 for the varying types), precision 1..38 (0 means 18),
+// scale 0..precision.
 ColumnType normalizedColumnType(const ColumnType& type);
 
 // UserType, Flags, TYPE_INFO, [table name], column name for one column.

@@ -150,6 +150,12 @@ TEST(TdsTypes, CharacterTypesUseCp1252OrUcs2WithCollation)
     EXPECT_EQ(value(type(SqlType::Char, 5), std::string("ab")), (B{5, 0, 'a', 'b', ' ', ' ', ' '}));
     EXPECT_EQ(value(type(SqlType::VarChar, 3), std::string("abcdef")), (B{3, 0, 'a', 'b', 'c'}));
     EXPECT_EQ(value(type(SqlType::VarChar, 3), std::int64_t{42}), (B{2, 0, '4', '2'}));
+    EXPECT_EQ(metadata(type(SqlType::VarChar, 0)),
+              (B{0, 0, 1, 0, 0xA7, 0x40, 0x1F, 0x09, 0x04, 0xD0, 0x00, 0x34, 1, 'c', 0}))
+        << "an unknown length never cuts a value";
+    EXPECT_EQ(metadata(type(SqlType::NVarChar, 9000)),
+              (B{0, 0, 1, 0, 0xE7, 0x40, 0x1F, 0x09, 0x04, 0xD0, 0x00, 0x34, 1, 'c', 0}));
+    EXPECT_EQ(value(type(SqlType::Char, 0), std::string("xyz")), (B{1, 0, 'x'}));
     EXPECT_EQ(value(type(SqlType::VarChar, 3), std::string()), (B{0, 0}));
     EXPECT_EQ(value(type(SqlType::VarChar, 3), Null{}), (B{0xFF, 0xFF}));
     EXPECT_EQ(value(type(SqlType::NVarChar, 10), std::string("\xC3\xB1\xF0\x9D\x84\x9E")),
