@@ -559,6 +559,22 @@ void Session::runSelect(std::size_t begin, std::size_t end, ResultSink& sink)
                 sqlite3_table_column_metadata(db, schema, table, origin, nullptr, nullptr, &notNull, nullptr, nullptr) ==
                     SQLITE_OK)
                 type->nullable = notNull == 0;
+            // The catalog's word wins where it has one (identity columns are NOT NULL there, not in SQLite).
+            if (table && origin) {
+                std::string prefix = schema && std::string(schema) != "main" ? quoteIdentifier(schema) + "." : "";
+                std::string lookup = "SELECT c.isnullable FROM " + prefix + "syscolumns c JOIN " + prefix +
+                                     "sysobjects o ON o.id = c.id WHERE o.name = ?1 AND c.name = ?2 AND c.number = 0 LIMIT 1";
+                sqlite3_stmt* raw = nullptr;
+                if (sqlite3_prepare_v2(db, lookup.c_str(), -1, &raw, nullptr) == SQLITE_OK) {
+                    StatementHandle nullable(raw);
+                    sqlite3_bind_text(raw, 1, table, -1, SQLITE_TRANSIENT);
+                    sqlite3_bind_text(raw, 2, origin, -1, SQLITE_TRANSIENT);
+                    if (sqlite3_step(raw) == SQLITE_ROW)
+                        type->nullable = sqlite3_column_int(raw, 0) != 0;
+                } else {
+                    sqlite3_finalize(raw);
+                }
+            }
         } else if (item && !item->typeHint.empty()) {
             type = parseTypeText(item->typeHint);
         }

@@ -499,6 +499,23 @@ void isDateFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_int(ctx, !isNull(argv[0]) && parseDateTime(textArg(argv[0])) ? 1 : 0);
 }
 
+// A timestamp column's next value: eight bytes, big-endian, rising on each call.
+void rowVersionFunction(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    const auto* context = static_cast<const ConnectionContext*>(sqlite3_user_data(ctx));
+    const auto now = static_cast<std::uint64_t>(
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch()).count());
+    std::uint64_t value = now;
+    if (context) {
+        value = std::max(now, context->lastRowVersion + 1);
+        context->lastRowVersion = value;
+    }
+    unsigned char bytes[8];
+    for (int i = 7; i >= 0; --i, value >>= 8)
+        bytes[i] = static_cast<unsigned char>(value & 0xFF);
+    sqlite3_result_blob(ctx, bytes, sizeof bytes, SQLITE_TRANSIENT);
+}
+
 void newIdFunction(sqlite3_context* ctx, int, sqlite3_value**)
 {
     unsigned char bytes[16];
@@ -929,6 +946,7 @@ void registerTsqlFunctions(sqlite3* db, const ConnectionContext* context)
         sqlite3_create_function(db, (std::string("tsql_") + name).c_str(), 1, deterministic, const_cast<char*>(name),
                                 datePartFunction, nullptr, nullptr);
     sqlite3_create_function(db, "tsql_newid", 0, flags, nullptr, newIdFunction, nullptr, nullptr);
+    sqlite3_create_function(db, "tsql_rowversion", 0, flags, data, rowVersionFunction, nullptr, nullptr);
 
     static const FunctionSpec catalog[] = {
         {"object_id", 1, objectIdFunction}, {"object_name", 1, objectNameFunction}, {"db_name", 0, dbNameFunction},

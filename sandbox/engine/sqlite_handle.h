@@ -1,5 +1,6 @@
 #pragma once
 // RAII owners for SQLite connections and statements, and the few helpers every caller needs.
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -29,6 +30,8 @@ struct ConnectionContext {
     std::string loginName = "sa";
     std::string hostName;
     std::string appName;
+    // The last timestamp (rowversion) value handed out on this connection.
+    mutable std::uint64_t lastRowVersion = 0;
 };
 
 // Opens a database file with the sandbox's settings (WAL, busy timeout, foreign keys)

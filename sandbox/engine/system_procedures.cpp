@@ -220,9 +220,10 @@ void spWho(Session& session, const std::vector<ProcedureArgument>& arguments, Re
     auto filter = argument(arguments, 0, {"@loginame", "@login_name"}, "sp_who");
     std::vector<ResultColumn> columns = {
         {"spid", ofType(SqlType::SmallInt)},          {"ecid", ofType(SqlType::SmallInt)},
-        {"status", ofType(SqlType::NChar, 30)},       {"loginame", ofType(SqlType::NChar, 128)},
-        {"hostname", ofType(SqlType::NChar, 128)},    {"blk", ofType(SqlType::Char, 5)},
-        {"dbname", ofType(SqlType::NChar, 128, true)}, {"cmd", ofType(SqlType::NChar, 16)}};
+        // sp_who computes loginame with rtrim() and dbname with db_name(), so those two are nvarchar, not padded.
+        {"status", ofType(SqlType::NChar, 30)},          {"loginame", ofType(SqlType::NVarChar, 128, true)},
+        {"hostname", ofType(SqlType::NChar, 128)},       {"blk", ofType(SqlType::Char, 5)},
+        {"dbname", ofType(SqlType::NVarChar, 128, true)}, {"cmd", ofType(SqlType::NChar, 16)}};
     std::vector<std::vector<Value>> rows;
     for (const SessionRecord& record : session.engine().sessions()) {
         const bool self = record.spid == session.info().spid;

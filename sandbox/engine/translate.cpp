@@ -973,6 +973,7 @@ private:
                     return k.type;
             return std::string();
         };
+        std::vector<std::string> written;
         if (peek().isSymbol("(") && !peekWord("SELECT", 1)) {
             take();
             sql += " (";
@@ -984,6 +985,7 @@ private:
                     fail();
                 sql += quoteIdentifier(column.text);
                 types.push_back(typeOf(column.text));
+                written.push_back(column.text);
                 if (!acceptSymbol(","))
                     break;
             }
@@ -999,6 +1001,25 @@ private:
                 types.push_back(k.type);
             }
             sql += " (" + list + ")";
+        }
+        // SQL Server fills timestamp columns itself, on every insert.
+        std::string stamp;
+        for (const auto& k : known)
+            if (equalsIgnoreCase(k.type, "timestamp") &&
+                std::none_of(written.begin(), written.end(), [&](const std::string& w) { return equalsIgnoreCase(w, k.name); }))
+                stamp = k.name;
+        if (!stamp.empty()) {
+            if (peekWord("DEFAULT")) {
+                take();
+                expectWord("VALUES");
+                expectEnd();
+                result.sql = sql + " (" + quoteIdentifier(stamp) + ") VALUES (tsql_rowversion())";
+                return result;
+            }
+            if (sql.size() >= 3 && sql.compare(sql.size() - 3, 3, " ()") == 0)
+                sql.insert(sql.size() - 1, quoteIdentifier(stamp));
+            else
+                sql.insert(sql.size() - 1, ", " + quoteIdentifier(stamp));
         }
         if (acceptWord("VALUES")) {
             sql += " VALUES ";
@@ -1018,7 +1039,7 @@ private:
                         break;
                 }
                 expectSymbol(")");
-                sql += ")";
+                sql += stamp.empty() ? ")" : ", tsql_rowversion())";
                 if (!acceptSymbol(","))
                     break;
             }
@@ -1027,7 +1048,8 @@ private:
             sql += " DEFAULT VALUES";
         } else if (peekWord("SELECT") || peek().isSymbol("(")) {
             bool parens = acceptSymbol("(");
-            sql += " " + query(nullptr);
+            std::string source = query(nullptr);
+            sql += stamp.empty() ? " " + source : " SELECT *, tsql_rowversion() FROM (" + source + ")";
             if (parens)
                 expectSymbol(")");
         } else if (peekWord("EXEC") || peekWord("EXECUTE")) {
@@ -1073,6 +1095,9 @@ private:
             if (!acceptSymbol(","))
                 break;
         }
+        for (const auto& k : known)
+            if (equalsIgnoreCase(k.type, "timestamp"))
+                sql += ", " + quoteIdentifier(k.name) + " = tsql_rowversion()";
         if (acceptWord("FROM"))
             sql += " FROM " + fromClause();
         if (acceptWord("WHERE"))

@@ -163,7 +163,8 @@ TEST_F(EngineBatchTest, KillEndsAnotherSessionAndSpWhoFilters)
     ASSERT_EQ(who.results[0].rows.size(), 1u);
     EXPECT_EQ(text(who.results[0].rows[0][0]), "60");
     EXPECT_EQ(text(who.results[0].rows[0][2]), "sleeping" + std::string(22, ' '));
-    EXPECT_EQ(text(who.results[0].rows[0][6]).substr(0, 7), "master ");
+    EXPECT_EQ(text(who.results[0].rows[0][6]), "master");
+    EXPECT_EQ(who.results[0].columns[6].type.type, SqlType::NVarChar);
 
     EXPECT_EQ(fail("KILL 51"), (std::vector<std::string>{"6104: Cannot use KILL to kill your own process."}));
     EXPECT_EQ(fail("KILL 99"), (std::vector<std::string>{"6106: Process ID 99 is not an active process ID."}));
