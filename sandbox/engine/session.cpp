@@ -608,6 +608,8 @@ void Session::runSelect(std::size_t begin, std::size_t end, ResultSink& sink)
                 columns[i].type = inferType(buffered, i);
         sink.beginResult(columns);
         for (auto& values : buffered) {
+            if (rowLimit_ > 0 && rows >= rowLimit_)
+                break;
             if (sink.cancelled()) {
                 cancelled_ = true;
                 return;
@@ -618,7 +620,7 @@ void Session::runSelect(std::size_t begin, std::size_t end, ResultSink& sink)
         }
     } else {
         sink.beginResult(columns);
-        for (int rc; (rc = sqlite3_step(st)) != SQLITE_DONE;) {
+        for (int rc; (rowLimit_ == 0 || rows < rowLimit_) && (rc = sqlite3_step(st)) != SQLITE_DONE;) {
             if (rc != SQLITE_ROW)
                 throwSqliteError(db, rc);
             if (sink.cancelled()) {
@@ -844,6 +846,12 @@ void Session::runSet(std::size_t begin, std::size_t end, ResultSink& sink)
     }
     if (target.isWord("NOCOUNT"))
         noCount_ = tokens_[begin + 2].isWord("ON");
+    if (target.isWord("ROWCOUNT")) {
+        Value limit = evaluate(begin + 2, end);
+        if (!std::holds_alternative<std::int64_t>(limit))
+            throwSyntaxError(tokens_, begin + 2, begin);
+        rowLimit_ = std::max<std::int64_t>(std::get<std::int64_t>(limit), 0);
+    }
     // Session options clients send (ANSI_*, QUOTED_IDENTIFIER, TEXTSIZE, DATEFORMAT, LOCK_TIMEOUT,
     // TRANSACTION ISOLATION LEVEL, ...) do not change how the sandbox answers.
     rowCount_ = 0;

@@ -96,6 +96,7 @@ private:
     int lastError_ = 0;
     int tranCount_ = 0;
     bool noCount_ = false;
+    std::int64_t rowLimit_ = 0;  // SET ROWCOUNT; 0 means no limit
     bool bulkLoading_ = false;
     bool bulkOpen_ = false;
     bool cancelled_ = false;

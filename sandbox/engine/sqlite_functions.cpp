@@ -860,6 +860,22 @@ void colLengthFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
                                 {*id, textArg(argv[1])}));
 }
 
+// IDENT_SEED / IDENT_INCR / IDENT_CURRENT('table'): the catalog keeps identity settings in sandbox_identity.
+void identityValue(sqlite3_context* ctx, sqlite3_value** argv, const char* which)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    auto name = parseObjectName(textArg(argv[0]));
+    CatalogReader reader;
+    if (!name || !readerFor(ctx, name->database, reader))
+        return sqlite3_result_null(ctx);
+    auto id = findObjectId(reader.db, *name);
+    if (!id)
+        return sqlite3_result_null(ctx);
+    const std::string sql = std::string("SELECT ") + which + " FROM sandbox_identity WHERE table_id = ?1";
+    resultValue(ctx, queryValue(reader.db, sql.c_str(), {*id}));
+}
+
 void serverPropertyFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     if (isNull(argv[0]))
@@ -959,6 +975,15 @@ void registerTsqlFunctions(sqlite3* db, const ConnectionContext* context)
     };
     for (const FunctionSpec& spec : catalog)
         sqlite3_create_function(db, spec.name, spec.arguments, flags, data, spec.function, nullptr, nullptr);
+    sqlite3_create_function(db, "ident_seed", 1, flags, data,
+                            [](sqlite3_context* ctx, int, sqlite3_value** argv) { identityValue(ctx, argv, "seed"); },
+                            nullptr, nullptr);
+    sqlite3_create_function(db, "ident_incr", 1, flags, data,
+                            [](sqlite3_context* ctx, int, sqlite3_value** argv) { identityValue(ctx, argv, "increment"); },
+                            nullptr, nullptr);
+    sqlite3_create_function(db, "ident_current", 1, flags, data,
+                            [](sqlite3_context* ctx, int, sqlite3_value** argv) { identityValue(ctx, argv, "current"); },
+                            nullptr, nullptr);
     sqlite3_create_function(db, "host_name", 0, flags, data,
                             [](sqlite3_context* ctx, int, sqlite3_value**) { resultText(ctx, contextOf(ctx).hostName); },
                             nullptr, nullptr);

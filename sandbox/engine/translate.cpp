@@ -933,6 +933,8 @@ private:
             name == "COL_NAME" || name == "SUSER_SNAME" || name == "SUSER_NAME" || name == "HOST_NAME" ||
             name == "APP_NAME")
             return call(toLowerName(name), Kind::String, name == "USER_NAME" ? "nvarchar(256)" : "nvarchar(128)");
+        if (name == "IDENT_SEED" || name == "IDENT_INCR" || name == "IDENT_CURRENT")
+            return call(toLowerName(name), Kind::Number, "numeric(38,0)");
         if (name == "SERVERPROPERTY" || name == "DATABASEPROPERTYEX")
             return call(toLowerName(name), Kind::Unknown, "");
         throw SqlError(195, 15, 10, "'" + toLowerName(name) + "' is not a recognized function name.");

@@ -31,6 +31,12 @@ TEST_F(EngineBatchTest, StatementsSplitWithoutSemicolonsAndReportTheirCounts)
     EXPECT_EQ(text(sink.results.at(0).rows.at(0).at(0)), "4");
     EXPECT_EQ(column("SELECT Name FROM Ships ORDER BY ShipID"), (std::vector<std::string>{"Ada", "Bea"}));
 
+    // SET ROWCOUNT limits the rows a SELECT returns until it is set back to 0.
+    sink = run("SET ROWCOUNT 1 SELECT Name FROM Ships ORDER BY ShipID SET ROWCOUNT 0 SELECT Name FROM Ships");
+    ASSERT_EQ(sink.results.size(), 2u);
+    EXPECT_EQ(sink.results[0].rows.size(), 1u);
+    EXPECT_EQ(sink.results[1].rows.size(), 2u);
+
     // SET NOCOUNT ON drops the counts, as SQL Server's DONE tokens do.
     sink = run("SET NOCOUNT ON UPDATE Ships SET Tonnage = Tonnage + 1");
     EXPECT_FALSE(sink.dones.back().rowCount.has_value());

@@ -56,6 +56,16 @@ TEST_F(EngineCatalogTest, PropertiesAndNames)
     for (const Value& v : sink.results.at(0).rows.at(0))
         got.push_back(text(v));
     EXPECT_EQ(got, (std::vector<std::string>{"1", "0", "1", "1", "0", "NULL", "1", "0", "Orders", "dbo", "8.00.760"}));
+
+    // Identity settings as the table script builder reads them, from any database.
+    run("USE master");
+    sink = run("SELECT IDENT_SEED(N'[Harbor].[dbo].[Orders]') AS Seed, IDENT_INCR(N'[Harbor].[dbo].[Orders]') AS Increment, "
+               "IDENT_SEED(N'[Harbor].[dbo].[Customers]')");
+    got.clear();
+    for (const Value& v : sink.results.at(0).rows.at(0))
+        got.push_back(text(v));
+    EXPECT_EQ(got, (std::vector<std::string>{"1", "1", "NULL"}));
+    EXPECT_EQ(sink.results[0].columns[0].name, "Seed");
 }
 
 TEST_F(EngineCatalogTest, CatalogQueriesOfTheTableWindows)
