@@ -212,6 +212,7 @@ void frmLogin::load()
     cboCONDSN->addItems(dsnNames);
     cboCONDSN->setCurrentIndex(-1);
     cboCONServers->addItems(ListServers());
+    cboCONServers->setCurrentIndex(-1);  // the list offers; the saved server (below) is the text
 
     const QString dsn = readLoginSetting(LoginKeys::Dsn, LoginDefaults::Dsn);
     if (!dsn.isEmpty())

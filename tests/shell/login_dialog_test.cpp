@@ -41,13 +41,13 @@ protected:
         conf.write(QString("[global]\nport = 1433\n[sandbox]\nhost = 127.0.0.1\nport = %1\n").arg(sandbox.port()).toUtf8());
         conf.close();
         qputenv("FREETDSCONF", conf.fileName().toUtf8());
-        silentBrowser = std::make_unique<QUdpSocket>();
-        silentBrowser->bind(QHostAddress::LocalHost, 0);
-        qputenv("NORVANE_BROWSER_PORT", QByteArray::number(silentBrowser->localPort()));
+        // No browser on this port: a closed loopback port, so the dialog need not wait for an answer.
+        QUdpSocket probe;
+        probe.bind(QHostAddress::LocalHost, 0);
+        qputenv("NORVANE_BROWSER_PORT", QByteArray::number(probe.localPort()));
     }
     static void TearDownTestSuite()
     {
-        silentBrowser.reset();
         confDir.reset();
     }
 
@@ -88,10 +88,8 @@ protected:
     PrivateSettings settings;
     RecordingPrompts::Installed prompts;
     static std::unique_ptr<QTemporaryDir> confDir;
-    static std::unique_ptr<QUdpSocket> silentBrowser;
 };
 std::unique_ptr<QTemporaryDir> LoginDialog::confDir;
-std::unique_ptr<QUdpSocket> LoginDialog::silentBrowser;
 
 }  // namespace
 

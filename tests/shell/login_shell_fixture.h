@@ -33,13 +33,13 @@ protected:
         conf.open(QIODevice::WriteOnly);
         conf.close();
         qputenv("FREETDSCONF", conf.fileName().toUtf8());
-        silentBrowser = std::make_unique<QUdpSocket>();
-        silentBrowser->bind(QHostAddress::LocalHost, 0);
-        qputenv("NORVANE_BROWSER_PORT", QByteArray::number(silentBrowser->localPort()));
+        // No browser on this port: a closed loopback port, so the dialog need not wait for an answer.
+        QUdpSocket probe;
+        probe.bind(QHostAddress::LocalHost, 0);
+        qputenv("NORVANE_BROWSER_PORT", QByteArray::number(probe.localPort()));
     }
     static void TearDownTestSuite()
     {
-        silentBrowser.reset();
         confDir.reset();
     }
     void SetUp() override { resetSessionForTests(); }
@@ -92,7 +92,6 @@ protected:
     PrivateSettings settings;
     RecordingPrompts::Installed prompts;
     static inline std::unique_ptr<QTemporaryDir> confDir;
-    static inline std::unique_ptr<QUdpSocket> silentBrowser;
 };
 
 }  // namespace norvane::testing

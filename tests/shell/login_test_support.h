@@ -10,17 +10,43 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include <gtest/gtest.h>
+
 #include <memory>
 
 namespace norvane::testing {
 
+// The application object lives from the start of the test program's tests to their end, and goes
+// before the process's static objects do (Qt's own are among them).
+class QtApplicationEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { application(); }
+    void TearDown() override { holder().reset(); }
+
+    static QApplication& application()
+    {
+        static int argc = 1;
+        static char name[] = "norvane-shell-test";
+        static char* argv[] = {name, nullptr};
+        if (!holder())
+            holder() = std::make_unique<QApplication>(argc, argv);
+        return *holder();
+    }
+
+private:
+    static std::unique_ptr<QApplication>& holder()
+    {
+        static std::unique_ptr<QApplication> app;
+        return app;
+    }
+};
+
+inline ::testing::Environment* const qtApplicationEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+
 inline QApplication& testApplication()
 {
-    static int argc = 1;
-    static char name[] = "norvane-shell-test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    return QtApplicationEnvironment::application();
 }
 
 // Points the per-user settings at a fresh directory for the life of the object.

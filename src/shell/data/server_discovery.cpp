@@ -4,10 +4,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHostAddress>
-#include <QNetworkDatagram>
 #include <QTextStream>
-#include <QUdpSocket>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace norvane {
 
@@ -16,6 +20,19 @@ namespace {
 constexpr quint16 DefaultBrowserPort = 1434;
 constexpr char ClientUnicastEx = 0x03;
 constexpr char ServerResponse = 0x05;
+
+// Owns a socket descriptor.
+struct SocketHandle {
+    explicit SocketHandle(int descriptor) : fd(descriptor) {}
+    ~SocketHandle()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    SocketHandle(const SocketHandle&) = delete;
+    SocketHandle& operator=(const SocketHandle&) = delete;
+    int fd;
+};
 
 struct ConfSection {
     QString name;
@@ -181,27 +198,37 @@ QString browserListEntry(const BrowserInstance& instance)
 QStringList queryLocalBrowser(quint16 port, int timeoutMs)
 {
     QStringList entries;
-    QUdpSocket socket;
-    if (!socket.bind(QHostAddress::LocalHost, 0))
+    // A connected socket hears only 127.0.0.1:port, and learns at once (ECONNREFUSED) when nothing listens there.
+    const SocketHandle socket(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    if (socket.fd < 0)
         return entries;
-    const QByteArray request(1, ClientUnicastEx);
-    if (socket.writeDatagram(request, QHostAddress::LocalHost, port) != request.size())
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(socket.fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return entries;
+    const char request = ClientUnicastEx;
+    if (::send(socket.fd, &request, 1, 0) != 1)
         return entries;
 
     // One unicast destination: the first answer from it is the whole answer.
     QDeadlineTimer deadline(timeoutMs);
+    QByteArray buffer(65535 + 3, Qt::Uninitialized);
     while (!deadline.hasExpired()) {
-        if (!socket.hasPendingDatagrams() && !socket.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
+        pollfd waiting{socket.fd, POLLIN, 0};
+        const int ready = ::poll(&waiting, 1, static_cast<int>(deadline.remainingTime()));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
             break;
-        while (socket.hasPendingDatagrams()) {
-            const QNetworkDatagram datagram = socket.receiveDatagram(65535 + 3);
-            if (datagram.senderAddress() != QHostAddress(QHostAddress::LocalHost))
-                continue;
-            for (const BrowserInstance& instance : parseBrowserReply(datagram.data()))
-                entries.append(browserListEntry(instance));
-            if (!entries.isEmpty())
-                return entries;
-        }
+        const ssize_t received = ::recv(socket.fd, buffer.data(), static_cast<size_t>(buffer.size()), 0);
+        if (received < 0)
+            break;  // refused: no browser on that port
+        for (const BrowserInstance& instance : parseBrowserReply(buffer.left(received)))
+            entries.append(browserListEntry(instance));
+        if (!entries.isEmpty())
+            break;
     }
     return entries;
 }
