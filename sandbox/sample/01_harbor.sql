@@ -3942,6 +3942,71 @@ INNER JOIN [Order Details] d ON d.OrderID = o.OrderID
 WHERE o.ShippedDate BETWEEN @BeginDate AND @EndDate
 GROUP BY YEAR(o.ShippedDate)
 GO
+CREATE PROCEDURE MonthlyShipmentReport
+	@Year int = 1997
+AS
+-- Note 01: this report counts the shipments of each shipper per month.
+-- Note 02: this report counts the shipments of each shipper per month.
+-- Note 03: this report counts the shipments of each shipper per month.
+-- Note 04: this report counts the shipments of each shipper per month.
+-- Note 05: this report counts the shipments of each shipper per month.
+-- Note 06: this report counts the shipments of each shipper per month.
+-- Note 07: this report counts the shipments of each shipper per month.
+-- Note 08: this report counts the shipments of each shipper per month.
+-- Note 09: this report counts the shipments of each shipper per month.
+-- Note 10: this report counts the shipments of each shipper per month.
+-- Note 11: this report counts the shipments of each shipper per month.
+-- Note 12: this report counts the shipments of each shipper per month.
+-- Note 13: this report counts the shipments of each shipper per month.
+-- Note 14: this report counts the shipments of each shipper per month.
+-- Note 15: this report counts the shipments of each shipper per month.
+-- Note 16: this report counts the shipments of each shipper per month.
+-- Note 17: this report counts the shipments of each shipper per month.
+-- Note 18: this report counts the shipments of each shipper per month.
+-- Note 19: this report counts the shipments of each shipper per month.
+-- Note 20: this report counts the shipments of each shipper per month.
+-- Note 21: this report counts the shipments of each shipper per month.
+-- Note 22: this report counts the shipments of each shipper per month.
+-- Note 23: this report counts the shipments of each shipper per month.
+-- Note 24: this report counts the shipments of each shipper per month.
+-- Note 25: this report counts the shipments of each shipper per month.
+-- Note 26: this report counts the shipments of each shipper per month.
+-- Note 27: this report counts the shipments of each shipper per month.
+-- Note 28: this report counts the shipments of each shipper per month.
+-- Note 29: this report counts the shipments of each shipper per month.
+-- Note 30: this report counts the shipments of each shipper per month.
+-- Note 31: this report counts the shipments of each shipper per month.
+-- Note 32: this report counts the shipments of each shipper per month.
+-- Note 33: this report counts the shipments of each shipper per month.
+-- Note 34: this report counts the shipments of each shipper per month.
+-- Note 35: this report counts the shipments of each shipper per month.
+-- Note 36: this report counts the shipments of each shipper per month.
+-- Note 37: this report counts the shipments of each shipper per month.
+-- Note 38: this report counts the shipments of each shipper per month.
+-- Note 39: this report counts the shipments of each shipper per month.
+-- Note 40: this report counts the shipments of each shipper per month.
+-- Note 41: this report counts the shipments of each shipper per month.
+-- Note 42: this report counts the shipments of each shipper per month.
+-- Note 43: this report counts the shipments of each shipper per month.
+-- Note 44: this report counts the shipments of each shipper per month.
+-- Note 45: this report counts the shipments of each shipper per month.
+-- Note 46: this report counts the shipments of each shipper per month.
+-- Note 47: this report counts the shipments of each shipper per month.
+-- Note 48: this report counts the shipments of each shipper per month.
+-- Note 49: this report counts the shipments of each shipper per month.
+-- Note 50: this report counts the shipments of each shipper per month.
+-- Note 51: this report counts the shipments of each shipper per month.
+-- Note 52: this report counts the shipments of each shipper per month.
+-- Note 53: this report counts the shipments of each shipper per month.
+-- Boundary ....................................................Straddle marker line.
+-- Monthly totals follow in the second stored piece.
+SELECT MONTH(o.ShippedDate) AS ShipMonth, s.CompanyName, COUNT(*) AS Shipments
+FROM Orders o
+INNER JOIN Shippers s ON s.ShipperID = o.ShipVia
+WHERE YEAR(o.ShippedDate) = @Year
+GROUP BY MONTH(o.ShippedDate), s.CompanyName
+ORDER BY ShipMonth, s.CompanyName
+GO
 CREATE PROCEDURE UpdateDiscount
 	@OrderID int,
 	@ProductID int,

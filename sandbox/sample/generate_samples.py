@@ -278,6 +278,35 @@ FROM Products p
 INNER JOIN Categories c ON c.CategoryID = p.CategoryID""",
 }
 
+def long_procedure():
+    """A procedure longer than one 4,000-character piece of stored text, with the word
+    Straddle cut by the piece boundary (characters 3996 to 4003) and the word Monthly
+    in both pieces."""
+    head = "CREATE PROCEDURE MonthlyShipmentReport\r\n\t@Year int = 1997\r\nAS\r\n"
+    text = head
+    note = 1
+    while True:
+        line = f"-- Note {note:02d}: this report counts the shipments of each shipper per month.\r\n"
+        if len(text) + len(line) > 3960:
+            break
+        text += line
+        note += 1
+    # Pad so that "Straddle" starts at index 3996 of the stored text.
+    prefix = "-- Boundary "
+    filler = 3996 - len(text) - len(prefix)
+    text += prefix + "." * filler + "Straddle marker line.\r\n"
+    text += "-- Monthly totals follow in the second stored piece.\r\n"
+    text += ("SELECT MONTH(o.ShippedDate) AS ShipMonth, s.CompanyName, COUNT(*) AS Shipments\r\n"
+             "FROM Orders o\r\n"
+             "INNER JOIN Shippers s ON s.ShipperID = o.ShipVia\r\n"
+             "WHERE YEAR(o.ShippedDate) = @Year\r\n"
+             "GROUP BY MONTH(o.ShippedDate), s.CompanyName\r\n"
+             "ORDER BY ShipMonth, s.CompanyName")
+    assert text.index("Straddle") == 3996 and 4000 < len(text) < 8000
+    assert "Monthly" in text[:4000] and "Monthly" in text[4000:] and "ShipMonth" not in text[:4000]
+    return text
+
+
 PROCEDURES = {
     "AddOrder": """CREATE PROCEDURE AddOrder
 \t@CustomerID nchar(5),
@@ -350,6 +379,7 @@ FROM Orders o
 INNER JOIN [Order Details] d ON d.OrderID = o.OrderID
 WHERE o.ShippedDate BETWEEN @BeginDate AND @EndDate
 GROUP BY YEAR(o.ShippedDate)""",
+    "MonthlyShipmentReport": long_procedure(),
     "UpdateDiscount": """CREATE PROCEDURE UpdateDiscount
 \t@OrderID int,
 \t@ProductID int,

@@ -74,7 +74,7 @@ TEST(SampleObjectCatalog, StoredProceduresList)
 {
     const sample::Result procedures = query("Select Distinct Name From SysObjects Where Xtype='P' Order By Name");
     EXPECT_EQ(procedures.rows, (Rows{{"AddOrder"}, {"CustomerOrderCount"}, {"EmployeeLabel"}, {"FindCustomers"},
-                                     {"ListCategories"}, {"OrderTotals"}, {"ProductsByPrice"}, {"SalesByYear"},
+                                     {"ListCategories"}, {"MonthlyShipmentReport"}, {"OrderTotals"}, {"ProductsByPrice"}, {"SalesByYear"},
                                      {"UpdateDiscount"}}));
 }
 
@@ -119,6 +119,8 @@ TEST(SampleObjectCatalog, ProcedureParametersInDeclarationOrder)
                     {"@Factor", "numeric", "9", "10", "4", "0"}}));
     EXPECT_EQ(query(parametersSql(harbor("FindCustomers"))).rows,
               (Rows{{"@Name", "nvarchar", "80", "0", "0", "0"}, {"@Country", "varchar", "15", "0", "0", "0"}}));
+    EXPECT_EQ(query(parametersSql(harbor("MonthlyShipmentReport"))).rows,
+              (Rows{{"@Year", "int", "4", "10", "0", "0"}}));
     EXPECT_TRUE(query(parametersSql(harbor("ListCategories"))).rows.empty());
     EXPECT_TRUE(query(parametersSql(harbor("NoSuchProcedure"))).rows.empty());
 }
@@ -199,4 +201,34 @@ TEST(SampleObjectCatalog, ColumnSearchFindsColumnsAndParameters)
     EXPECT_EQ(discount[2].mid(0, 6), (QStringList{"UpdateDiscount", "@Discount", "decimal", "5", "4", "2"}));
 
     EXPECT_TRUE(query(columnNameSearchSql("xyzzy")).rows.empty());
+}
+
+TEST(SampleObjectCatalog, LongSourceIsStoredInPiecesOf4000Characters)
+{
+    // MonthlyShipmentReport is 4,332 characters: the word Straddle spans characters 3996 to 4003.
+    const QString definition = sample::definition("MonthlyShipmentReport");
+    ASSERT_GT(definition.size(), 4000);
+    ASSERT_EQ(definition.indexOf("Straddle"), 3996);
+
+    const Rows pieces =
+        query("Select Text From SysComments where Id = Object_Id(N'[MonthlyShipmentReport]')").rows;
+    ASSERT_EQ(pieces.size(), 2u);
+    EXPECT_EQ(pieces[0][0], definition.left(4000));
+    QString rest = pieces[1][0];
+    while (rest.endsWith('\n') || rest.endsWith('\r'))
+        rest.chop(1);
+    EXPECT_EQ(rest, definition.mid(4000));
+
+    // The text search looks at one piece at a time.
+    EXPECT_TRUE(query(objectTextSearchSql("Straddle")).rows.empty());
+    EXPECT_EQ(query(objectTextSearchSql("ShipMonth")).rows, (Rows{{"MonthlyShipmentReport", "P "}}));
+    EXPECT_EQ(query(objectTextSearchSql("Monthly")).rows, (Rows{{"MonthlyShipmentReport", "P "}}));
+
+    // sp_helptext reads the pieces in order; how it cuts the line across the boundary is left open.
+    QString joined;
+    for (const QStringList& row : query("SP_HelpText '" + harbor("MonthlyShipmentReport") + "'").rows)
+        joined += row[0];
+    while (joined.endsWith('\n') || joined.endsWith('\r'))
+        joined.chop(1);
+    EXPECT_EQ(joined, definition);
 }
