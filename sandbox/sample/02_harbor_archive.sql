@@ -167,7 +167,7 @@ INSERT INTO Suppliers (CompanyName, ContactName, City, Country, Phone) VALUES (N
 INSERT INTO Suppliers (CompanyName, ContactName, City, Country, Phone) VALUES (N'Cooperativa de Quesos', N'Antonio del Valle', N'Oviedo', N'Spain', N'(98) 598 76 54')
 INSERT INTO Suppliers (CompanyName, ContactName, City, Country, Phone) VALUES (N'Mayumi''s', N'Mayumi Ohno', N'Osaka', N'Japan', NULL)
 INSERT INTO Suppliers (CompanyName, ContactName, City, Country, Phone) VALUES (N'Pavlova, Ltd.', N'Ian Devling', N'Melbourne', N'Australia', N'(03) 444-2343')
-INSERT INTO Suppliers (CompanyName, ContactName, City, Country, Phone) VALUES (N'Specialty Biscuits, Ltd.', N'Peter Wilson', N'Manchester', N'UK', N'(161) 555-4448')
+INSERT INTO Suppliers (CompanyName, ContactName, City, Country, Phone) VALUES (N'Northern Biscuits, Ltd.', N'Peter Wilson', N'Manchester', N'UK', N'(161) 555-4448')
 INSERT INTO Suppliers (CompanyName, ContactName, City, Country, Phone) VALUES (N'PB Knaeckebroed AB', N'Lars Peterson', N'Goeteborg', N'Sweden', N'031-987 65 43')
 INSERT INTO Suppliers (CompanyName, ContactName, City, Country, Phone) VALUES (N'O''Brien Fine Foods', N'Sean O''Brien', N'Dublin', N'Ireland', N'(01) 555 0199')
 GO

@@ -79,7 +79,7 @@ SUPPLIERS = [
     ("Cooperativa de Quesos", "Antonio del Valle", "Oviedo", "Spain", "(98) 598 76 54"),
     ("Mayumi's", "Mayumi Ohno", "Osaka", "Japan", None),
     ("Pavlova, Ltd.", "Ian Devling", "Melbourne", "Australia", "(03) 444-2343"),
-    ("Specialty Biscuits, Ltd.", "Peter Wilson", "Manchester", "UK", "(161) 555-4448"),
+    ("Northern Biscuits, Ltd.", "Peter Wilson", "Manchester", "UK", "(161) 555-4448"),
     ("PB Knaeckebroed AB", "Lars Peterson", "Goeteborg", "Sweden", "031-987 65 43"),
     ("O'Brien Fine Foods", "Sean O'Brien", "Dublin", "Ireland", "(01) 555 0199"),
 ]
