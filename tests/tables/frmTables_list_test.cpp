@@ -9,11 +9,14 @@
 #include "shell/recording_prompts.h"
 #include "support/qt_printers.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
 #include <QRadioButton>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -203,4 +206,45 @@ TEST_F(TableListWindow, ControlsKeepTheirProportionsWhenTheWindowIsResized)
 
     clsResize::setWindowSize(&window, {12000, 8100});
     EXPECT_EQ(list->geometry(), designed);
+}
+
+TEST_F(TableListWindow, ClickingARowsHeadingSortsByItWithTheArrowOfTheDirection)
+{
+    QPixmap upPicture(8, 8), downPicture(8, 8);
+    upPicture.fill(Qt::green);
+    downPicture.fill(Qt::red);
+    const QIcon up(upPicture), down(downPicture);
+    setImageProvider([&](const QString& key) { return key == "UpArrow" ? up : key == "DownArrow" ? down : QIcon(); });
+
+    frmTables window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto* rows = control<QTreeWidget>(window, "lsvTABRows");
+    rows->setHeaderLabels({"Name", "City"});
+    rows->addTopLevelItems({new QTreeWidgetItem(QStringList{"b", "Oslo"}), new QTreeWidgetItem(QStringList{"a", "Bergen"}),
+                            new QTreeWidgetItem(QStringList{"c", "Alta"})});
+    auto firstColumn = [rows] {
+        QStringList texts;
+        for (int row = 0; row < rows->topLevelItemCount(); ++row)
+            texts << rows->topLevelItem(row)->text(0);
+        return texts;
+    };
+    QHeaderView* header = rows->header();
+    auto clickHeading = [header](int column) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                                 header->height() / 2));
+    };
+
+    clickHeading(0);
+    EXPECT_EQ(firstColumn(), QStringList({"a", "b", "c"}));
+    EXPECT_EQ(rows->headerItem()->icon(0).cacheKey(), up.cacheKey());
+    clickHeading(0);
+    EXPECT_EQ(firstColumn(), QStringList({"c", "b", "a"}));
+    EXPECT_EQ(rows->headerItem()->icon(0).cacheKey(), down.cacheKey());
+    clickHeading(1);  // another heading keeps the direction: cities descending
+    EXPECT_EQ(firstColumn(), QStringList({"b", "a", "c"}));
+    EXPECT_TRUE(rows->headerItem()->icon(0).isNull());
+    EXPECT_EQ(rows->headerItem()->icon(1).cacheKey(), down.cacheKey());
+    setImageProvider(nullptr);
 }
