@@ -215,6 +215,9 @@ TEST_F(TableListWindow, ClickingARowsHeadingSortsByItWithTheArrowOfTheDirection)
     downPicture.fill(Qt::red);
     const QIcon up(upPicture), down(downPicture);
     setImageProvider([&](const QString& key) { return key == "UpArrow" ? up : key == "DownArrow" ? down : QIcon(); });
+    struct ProviderRemoval {
+        ~ProviderRemoval() { setImageProvider(nullptr); }
+    } removeProviderAtEnd;  // the provider refers to this test's pictures
 
     frmTables window;
     window.show();
@@ -246,5 +249,4 @@ TEST_F(TableListWindow, ClickingARowsHeadingSortsByItWithTheArrowOfTheDirection)
     EXPECT_EQ(firstColumn(), QStringList({"b", "a", "c"}));
     EXPECT_TRUE(rows->headerItem()->icon(0).isNull());
     EXPECT_EQ(rows->headerItem()->icon(1).cacheKey(), down.cacheKey());
-    setImageProvider(nullptr);
 }
