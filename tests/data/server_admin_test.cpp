@@ -290,3 +290,48 @@ TEST_F(ServerAdminTest, ScriptsRecreateEveryTableOnAnotherDatabase)
     again.close();
     EXPECT_EQ(admin->Script("AdminScratch", "AuditLog"), admin->Script("Harbor", "AuditLog"));
 }
+
+TEST_F(ServerAdminTest, ScriptsUniqueKeysNonclusteredKeysAndAwkwardNames)
+{
+    Connection master;
+    master.open(test::sharedSampleSandbox().connectionString("master"));
+    master.executeCommand("IF EXISTS (SELECT name FROM master..sysdatabases WHERE name = N'AdminKeys') "
+                          "DROP DATABASE AdminKeys");
+    master.executeCommand("CREATE DATABASE AdminKeys");
+    master.close();
+    Connection keys;
+    keys.open(test::sharedSampleSandbox().connectionString("AdminKeys"));
+    keys.executeCommand("CREATE TABLE [O'Brien [Keys]]] ("
+                        "Id int NOT NULL CONSTRAINT [PK_O'Brien] PRIMARY KEY NONCLUSTERED, "
+                        "Code char(4) NOT NULL CONSTRAINT UQ_Code UNIQUE CLUSTERED, "
+                        "Ratio decimal(5, 2) NULL CONSTRAINT CK_Ratio CHECK ([Ratio] > 0), "
+                        "Payload varbinary(16) NULL)");
+    keys.close();
+
+    const QString expected =
+        "IF EXISTS (SELECT * FROM dbo.sysobjects WHERE id = OBJECT_ID(N'[dbo].[O''Brien [Keys]]]') AND xtype = 'U')\r\n"
+        "DROP TABLE [dbo].[O'Brien [Keys]]]\r\n"
+        "GO\r\n"
+        "\r\n"
+        "CREATE TABLE [dbo].[O'Brien [Keys]]] (\r\n"
+        "\t[Id] [int] NOT NULL,\r\n"
+        "\t[Code] [char] (4) NOT NULL,\r\n"
+        "\t[Ratio] [decimal] (5, 2) NULL,\r\n"
+        "\t[Payload] [varbinary] (16) NULL\r\n"
+        ")\r\n"
+        "GO\r\n"
+        "\r\n"
+        "ALTER TABLE [dbo].[O'Brien [Keys]]] ADD CONSTRAINT [PK_O'Brien] PRIMARY KEY NONCLUSTERED ([Id])\r\n"
+        "GO\r\n"
+        "\r\n"
+        "ALTER TABLE [dbo].[O'Brien [Keys]]] ADD CONSTRAINT [UQ_Code] UNIQUE CLUSTERED ([Code])\r\n"
+        "GO\r\n"
+        "\r\n"
+        "ALTER TABLE [dbo].[O'Brien [Keys]]] ADD CONSTRAINT [CK_Ratio] CHECK ([Ratio] > 0)\r\n"
+        "GO\r\n"
+        "\r\n";
+    EXPECT_EQ(admin->Script("AdminKeys", "O'Brien [Keys]"), expected);
+    EXPECT_EQ(admin->tableRows("AdminKeys", "O'Brien [Keys]"), 0);
+    EXPECT_TRUE(columnOf("AdminKeys", "O'Brien [Keys]", "Id").InPrimaryKey);
+    EXPECT_FALSE(columnOf("AdminKeys", "O'Brien [Keys]", "Code").InPrimaryKey);  // a unique key is no primary key
+}
