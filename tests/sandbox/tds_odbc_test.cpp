@@ -11,11 +11,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
+#include "tds/socket.h"
 #include "tds_test_support.h"
 
 using namespace std::chrono_literals;
@@ -432,6 +436,12 @@ TEST(TdsProgram, StartsAnswersAndStopsOnSigterm)
         EXPECT_EQ(WEXITSTATUS(status), 2);
         EXPECT_NE(output.find("usage: norvane-sandbox --data DIR"), std::string::npos) << output;
     }
+    // A UDP port that was free a moment ago, for the SQL Browser answer.
+    std::string browserPort;
+    {
+        sandbox::tds::FileDescriptor probe = sandbox::tds::bindLoopback(SOCK_DGRAM, 0);
+        browserPort = std::to_string(sandbox::tds::boundPort(probe.get()));
+    }
     char directory[] = "/tmp/tds-program-XXXXXX";
     ASSERT_NE(::mkdtemp(directory), nullptr);
     int out[2];
@@ -442,7 +452,8 @@ TEST(TdsProgram, StartsAnswersAndStopsOnSigterm)
         ::dup2(out[1], STDOUT_FILENO);
         ::close(out[0]);
         ::close(out[1]);
-        ::execl(program, program, "--data", directory, "--login", "tester:pw", static_cast<char*>(nullptr));
+        ::execl(program, program, "--data", directory, "--login", "tester:pw", "--browser-port",
+                browserPort.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
     ::close(out[1]);
@@ -460,6 +471,22 @@ TEST(TdsProgram, StartsAnswersAndStopsOnSigterm)
         EXPECT_TRUE(SQL_SUCCEEDED(c.open(port, "tester", "pw"))) << describe(c.errors());
         Connection refused;
         EXPECT_EQ(refused.open(port, "sa", ""), SQL_ERROR) << "only the given logins are accepted";
+
+        sandbox::tds::FileDescriptor udp(::socket(AF_INET, SOCK_DGRAM, 0));
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(static_cast<std::uint16_t>(std::stoi(browserPort)));
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const std::uint8_t request = 0x03;
+        ::sendto(udp.get(), &request, 1, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+        pollfd answer{udp.get(), POLLIN, 0};
+        ASSERT_EQ(::poll(&answer, 1, 5000), 1);
+        char datagram[1024] = {};
+        const ssize_t n = ::recv(udp.get(), datagram, sizeof datagram - 1, 0);
+        ASSERT_GT(n, 3);
+        EXPECT_EQ(std::string(datagram + 3, static_cast<std::size_t>(n - 3)),
+                  "ServerName;" + sandbox::Engine::serverName() + ";InstanceName;MSSQLSERVER;IsClustered;No;Version;8.00.760;tcp;" +
+                      std::to_string(port) + ";;");
     }
     ::kill(pid, SIGTERM);
     int status = 0;

@@ -265,3 +265,21 @@ TEST(TdsSession, NegotiatedPacketSizeAndClientsThatLeaveMidBatch)
     tds_test::RawClient other(server.server.port());
     EXPECT_TRUE(other.login());
 }
+
+TEST(TdsSession, StoppingTheServerEndsRunningBatches)
+{
+    auto server = std::make_unique<tds_test::ScriptedServer>();
+    tds_test::RawClient busy(server->server.port());
+    ASSERT_TRUE(busy.login());
+    ASSERT_TRUE(busy.send(0x01, tds_test::utf16le(u"slow 100000")));
+    tds_test::RawClient idle(server->server.port());
+    ASSERT_TRUE(idle.login());
+    tds_test::RawClient silent(server->server.port());  // connected, never logs in
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    server->server.stop();  // returns only when every session thread has ended
+    EXPECT_LT(server->backend.slowRowsSent(), 100000);
+    EXPECT_TRUE(idle.closedByServer(1000));
+    EXPECT_TRUE(silent.closedByServer(1000));
+    tds_test::RawClient late(server->server.port());
+    EXPECT_FALSE(late.connected()) << "the listening socket is closed";
+}
