@@ -19,6 +19,8 @@
 //   increment and the last value given out (NULL before the first row): IDENT_SEED/IDENT_INCR/IDENT_CURRENT
 //   and @@IDENTITY can read it. An INSERT that leaves the identity column out (NULL) gets the next value from
 //   an AFTER INSERT trigger; an explicit value (IDENTITY_INSERT) is kept and moves the counter on.
+// - sandbox_catalog.dbts is the database's @@DBTS: each INSERT or UPDATE of a row with a timestamp column
+//   moves it on by one and stores it in that column as 8 big-endian bytes.
 // - sysindexes.rows/rowcnt follow every INSERT and DELETE through SQLite triggers on the user table.
 // - A user-defined function or procedure is catalogued only; its body is never run here.
 #include <cstddef>

@@ -148,7 +148,12 @@ void createSystemTables(sqlite3* db, bool isMaster)
             "CREATE INDEX sysreferences_fkey ON sysreferences (fkeyid);"
             "CREATE INDEX sysreferences_rkey ON sysreferences (rkeyid);");
     // Module state: the database name the views report and the object id sequence.
-    execute(db, "CREATE TABLE sandbox_catalog (database_name nvarchar(128) COLLATE SQLSERVER, object_serial int)");
+    execute(db, "CREATE TABLE sandbox_catalog (database_name nvarchar(128) COLLATE SQLSERVER, object_serial int, dbts bigint)");
+    // Byte values as one-byte blobs: timestamp triggers build 8-byte values from them without custom functions.
+    execute(db,
+            "CREATE TABLE sandbox_byte (value int PRIMARY KEY, byte blob); "
+            "WITH RECURSIVE n(v) AS (SELECT 0 UNION ALL SELECT v + 1 FROM n WHERE v < 255) "
+            "INSERT INTO sandbox_byte (value) SELECT v FROM n");
     // Identity columns: seed, increment and the last value handed out (NULL before the first row).
     execute(db,
             "CREATE TABLE sandbox_identity (table_id int PRIMARY KEY, column_name nvarchar(128) COLLATE SQLSERVER, "
@@ -237,6 +242,17 @@ void createCompatibilityViews(sqlite3* db)
     insertObject(db, NewObject{"syssegments", 1125579048, xtype::View, 1, 0, 0, 2, 0});
 }
 
+void fillByteTable(sqlite3* db)
+{
+    Statement update(db, "UPDATE sandbox_byte SET byte = ?1 WHERE value = ?2");
+    for (int value = 0; value < 256; ++value) {
+        update.reset();
+        const char byte = static_cast<char>(value);
+        update.bindBlob(1, std::string_view(&byte, 1)).bind(2, value);
+        update.run();
+    }
+}
+
 void catalogSystemColumns(sqlite3* db, const std::string& table, std::int64_t id)
 {
     Statement columns(db, "SELECT name, type FROM pragma_table_info(?1) ORDER BY cid");
@@ -259,7 +275,8 @@ void createCatalog(sqlite3* db, const std::string& databaseName, bool isMaster)
 {
     Savepoint savepoint(db);
     createSystemTables(db, isMaster);
-    Statement state(db, "INSERT INTO sandbox_catalog (database_name, object_serial) VALUES (?1, 0)");
+    fillByteTable(db);
+    Statement state(db, "INSERT INTO sandbox_catalog (database_name, object_serial, dbts) VALUES (?1, 0, 2000)");
     state.bind(1, databaseName);
     state.run();
     insertSystemTypes(db);

@@ -571,7 +571,8 @@ std::string TableWriter::sqliteTableDefinition(std::int64_t tableId, const std::
             if (const auto expression = storedExpression(db_, tableId, colid))
                 column += " AS (" + *expression + ")";
         } else {
-            if (columns.integer(7) == 0 && !identity)
+            // Identity and timestamp columns are filled by triggers after the row is in.
+            if (columns.integer(7) == 0 && !identity && xtype != 189)
                 column += " NOT NULL";
             if (const std::int64_t defaultId = columns.integer(9); defaultId != 0)
                 if (const auto expression = storedExpression(db_, defaultId, 0))
@@ -635,6 +636,7 @@ void TableWriter::createSqliteTriggers(std::int64_t tableId, const std::string& 
     execute(db_, "CREATE TRIGGER " + quoteName("sandbox_rows_delete_" + id) + " AFTER DELETE ON " + table +
                      " BEGIN UPDATE sysindexes SET rows = rows - 1, rowcnt = rowcnt - 1 WHERE id = " + id +
                      " AND indid < 255; END");
+    createTimestampTriggers(tableId, tableName);
     Statement identity(db_, "SELECT column_name FROM sandbox_identity WHERE table_id = ?1");
     identity.bind(1, tableId);
     if (!identity.step())
@@ -651,6 +653,37 @@ void TableWriter::createSqliteTriggers(std::int64_t tableId, const std::string& 
                      " WHEN increment > 0 AND NEW." + column + " > current THEN NEW." + column +
                      " WHEN increment < 0 AND NEW." + column + " < current THEN NEW." + column +
                      " ELSE current END WHERE table_id = " + id + "; END");
+}
+
+// A timestamp column takes the database's next @@DBTS value, as 8 big-endian bytes, on every INSERT and UPDATE.
+void TableWriter::createTimestampTriggers(std::int64_t tableId, const std::string& tableName)
+{
+    std::string stamp;
+    std::string others;
+    {
+        Statement columns(db_, "SELECT name, xtype, status & 128, iscomputed FROM syscolumns WHERE id = ?1 AND number = 0 ORDER BY colid");
+        columns.bind(1, tableId);
+        while (columns.step()) {
+            if (columns.integer(1) == 189)
+                stamp = columns.text(0);
+            else if (columns.integer(2) == 0 && columns.integer(3) == 0)
+                others += (others.empty() ? "" : ", ") + quoteName(columns.text(0));
+        }
+    }
+    if (stamp.empty())
+        return;
+    std::string bytes;
+    for (int shift = 56; shift >= 0; shift -= 8)
+        bytes += std::string(bytes.empty() ? "" : " || ") + "(SELECT byte FROM sandbox_byte WHERE value = (dbts >> " +
+                 std::to_string(shift) + ") & 255)";
+    const std::string id = std::to_string(tableId);
+    const std::string body = " FOR EACH ROW BEGIN UPDATE sandbox_catalog SET dbts = dbts + 1; UPDATE " + quoteName(tableName) +
+                             " SET " + quoteName(stamp) + " = (SELECT CAST(" + bytes +
+                             " AS BLOB) FROM sandbox_catalog) WHERE rowid = NEW.rowid; END";
+    execute(db_, "CREATE TRIGGER " + quoteName("sandbox_timestamp_insert_" + id) + " AFTER INSERT ON " + quoteName(tableName) + body);
+    if (!others.empty())
+        execute(db_, "CREATE TRIGGER " + quoteName("sandbox_timestamp_update_" + id) + " AFTER UPDATE OF " + others + " ON " +
+                         quoteName(tableName) + body);
 }
 
 void TableWriter::rebuildSqliteTable(std::int64_t tableId, const std::string& tableName)

@@ -78,6 +78,7 @@ private:
                     std::size_t begin, std::size_t end);
     std::string sqliteTableDefinition(std::int64_t tableId, const std::string& sqliteName);
     void createSqliteTriggers(std::int64_t tableId, const std::string& tableName);
+    void createTimestampTriggers(std::int64_t tableId, const std::string& tableName);
     std::int64_t uniqueConstraintName(const std::string& name);
 
     sqlite3* db_;

@@ -93,6 +93,18 @@ TEST_F(TableTest, IdentityValuesAndRowCounts)
     EXPECT_EQ(value("SELECT name FROM sysobjects WHERE xtype = 'PK'"), "PK__Tickets__" + hex8(value("SELECT id FROM sysobjects WHERE xtype = 'PK'")));
 }
 
+TEST_F(TableTest, TimestampColumnsTakeTheNextDatabaseTimestamp)
+{
+    ASSERT_TRUE(run("CREATE TABLE Notes (NoteID int IDENTITY, Body varchar(20) NULL, Stamp timestamp NOT NULL)"));
+    EXPECT_EQ(rows("SELECT name, xtype, length, isnullable FROM syscolumns WHERE name = 'Stamp'"), (Rows{{"Stamp", "189", "8", "0"}}));
+    exec("INSERT INTO Notes (Body) VALUES ('a'); INSERT INTO Notes (Body) VALUES ('b')");
+    EXPECT_EQ(rows("SELECT NoteID, hex(Stamp) FROM Notes ORDER BY NoteID"),
+              (Rows{{"1", "00000000000007D1"}, {"2", "00000000000007D2"}}));
+    exec("UPDATE Notes SET Body = 'c' WHERE NoteID = 1");
+    EXPECT_EQ(value("SELECT hex(Stamp) FROM Notes WHERE NoteID = 1"), "00000000000007D3");
+    EXPECT_EQ(value("SELECT dbts FROM sandbox_catalog"), "2003");
+}
+
 TEST_F(TableTest, SelfReferencingForeignKeyAndTwoColumnKey)
 {
     ASSERT_TRUE(run("CREATE TABLE Employees (EmployeeID int NOT NULL PRIMARY KEY NONCLUSTERED, Name varchar(40) NOT NULL, "
