@@ -342,6 +342,46 @@ TEST_F(TdsOdbc, ErrorsCountsAndDatabaseChanges)
     }
 }
 
+TEST_F(TdsOdbc, ResultsMessagesAndErrorsOfOneBatchArriveInOrder)
+{
+    Connection c;
+    ASSERT_TRUE(SQL_SUCCEEDED(c.open(port()))) << describe(c.errors());
+    Handle statement(SQL_HANDLE_STMT, c.dbc());
+    std::vector<std::string> steps;
+    auto record = [&](SQLRETURN rc) {
+        std::string step = rc == SQL_SUCCESS             ? "success"
+                           : rc == SQL_SUCCESS_WITH_INFO ? "info"
+                           : rc == SQL_ERROR             ? "error"
+                           : rc == SQL_NO_DATA           ? "no data"
+                                                         : "rc " + std::to_string(rc);
+        for (const auto& d : diagnostics(SQL_HANDLE_STMT, statement.get()))
+            step += " [" + std::to_string(d.native) + " " + d.text + "]";
+        SQLSMALLINT columns = 0;
+        if (SQL_SUCCEEDED(rc) && SQL_SUCCEEDED(SQLNumResultCols(statement.get(), &columns)) && columns > 0) {
+            int rows = 0;
+            while (SQLFetch(statement.get()) == SQL_SUCCESS)
+                ++rows;
+            step += " rows " + std::to_string(rows);
+        }
+        SQLLEN count = 0;
+        if (SQL_SUCCEEDED(SQLRowCount(statement.get(), &count)) && count >= 0)
+            step += " count " + std::to_string(count);
+        steps.push_back(step);
+        return rc;
+    };
+    SQLRETURN rc = record(execute(statement, "mixed"));
+    while (rc != SQL_NO_DATA && steps.size() < 10)
+        rc = record(SQLMoreResults(statement.get()));
+    EXPECT_EQ(steps, (std::vector<std::string>{
+                         "success rows 1 count 1",
+                         "info [0 [FreeTDS][SQL Server]after the first result]",
+                         "success rows 2 count 2",
+                         "error [208 [FreeTDS][SQL Server]Invalid object name 'nowhere'.]",
+                         "success count 4",
+                         "no data",
+                     }));
+}
+
 TEST_F(TdsOdbc, CancelStopsTheBatchAndLeavesTheConnectionUsable)
 {
     Connection c;

@@ -102,6 +102,19 @@ void ScriptedSession::executeBatch(const std::string& sql, ResultSink& sink)
         }
         backend_.slowRowsSent_ = sent;
         sink.statementDone(sent, false);
+    } else if (command == "mixed") {
+        sink.beginResult({{"one", type(SqlType::Int)}});
+        sink.row({std::int64_t{1}});
+        sink.statementDone(1, false);
+        sink.message(message(0, 0, "after the first result"));
+        sink.statementDone(std::nullopt, false);
+        sink.beginResult({{"name", type(SqlType::VarChar, 10)}});
+        sink.row({std::string("a")});
+        sink.row({std::string("b")});
+        sink.statementDone(2, false);
+        sink.message(message(208, 16, "Invalid object name 'nowhere'."));
+        sink.statementDone(std::nullopt, true);
+        sink.statementDone(4, false);
     } else if (command == "error") {
         sink.message(message(208, 16, "Invalid object name 'nowhere'."));
         sink.statementDone(std::nullopt, true);

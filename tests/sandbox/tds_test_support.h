@@ -23,6 +23,7 @@ namespace tds_test {
 //   "select types"      every SqlType: one row of values, one row of NULLs
 //   "print three"       three PRINT messages 300 ms apart
 //   "slow N"            N rows of one int column, 20 ms apart, stopping when cancelled
+//   "mixed"             a result (1 row), a PRINT, a result (2 rows), error 208, an UPDATE of 4 rows
 //   "error"             error 208 "Invalid object name 'nowhere'."
 //   "update"            a DML statement touching 3 rows
 //   "USE [db]" / "USE db"  changes the database (master, harbor)
