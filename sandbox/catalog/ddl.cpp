@@ -77,6 +77,27 @@ void runModule(DdlContext& context, const std::vector<Token>& tokens, std::size_
     }
 }
 
+class ForeignKeysPaused {
+public:
+    explicit ForeignKeysPaused(sqlite3* db) : db_(db)
+    {
+        paused_ = sqlite3_get_autocommit(db) != 0 && queryInteger(db, "PRAGMA foreign_keys").value_or(0) != 0;
+        if (paused_)
+            execute(db, "PRAGMA foreign_keys = OFF");
+    }
+    ~ForeignKeysPaused()
+    {
+        if (paused_)
+            sqlite3_exec(db_, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
+    }
+    ForeignKeysPaused(const ForeignKeysPaused&) = delete;
+    ForeignKeysPaused& operator=(const ForeignKeysPaused&) = delete;
+
+private:
+    sqlite3* db_;
+    bool paused_ = false;
+};
+
 // Runs the statement if it is ours; false otherwise. Called inside the savepoint.
 bool dispatch(DdlContext& context, const std::vector<Token>& tokens, std::size_t begin, std::size_t end,
               std::string_view source)
@@ -152,6 +173,9 @@ bool executeDdl(DdlContext& ctx, const std::vector<Token>& tokens, std::size_t b
         --end;
     if (begin >= end)
         return false;
+    // Rebuilding a referenced table drops and renames it; outside a transaction foreign keys are switched off
+    // meanwhile, as SQLite's own procedure for changing a table asks. Inside one, the checks are deferred instead.
+    ForeignKeysPaused paused(ctx.db);
     Savepoint savepoint(ctx.db);
     const bool handled = dispatch(ctx, tokens, begin, end, source);
     if (handled)

@@ -218,6 +218,23 @@ TEST_F(TableTest, AlterTableAddsAndDropsConstraintsAndColumnsKeepingRows)
     EXPECT_EQ(value("SELECT rows FROM sysindexes WHERE id = " + idOf("Orders")), "2");
 }
 
+TEST_F(TableTest, RebuildingAReferencedTableKeepsForeignKeysIntact)
+{
+    exec("PRAGMA foreign_keys = ON");
+    ASSERT_TRUE(run("CREATE TABLE Customers (CustomerID int NOT NULL PRIMARY KEY, Region varchar(10) NULL)"));
+    ASSERT_TRUE(run("CREATE TABLE Orders (OrderID int NOT NULL, CustomerID int NOT NULL REFERENCES Customers (CustomerID))"));
+    exec("INSERT INTO Customers VALUES (1, NULL); INSERT INTO Orders VALUES (10, 1)");
+    ASSERT_TRUE(run("CREATE DEFAULT dfRegion AS 'West'"));
+    ASSERT_TRUE(run("EXEC sp_bindefault dfRegion, 'Customers.Region'"));
+    ASSERT_TRUE(run("ALTER TABLE Customers ADD Rating int NULL"));
+    EXPECT_EQ(value("PRAGMA foreign_keys"), "1");
+    EXPECT_EQ(rows("SELECT * FROM Customers"), (Rows{{"1", "NULL", "NULL"}}));
+    exec("INSERT INTO Customers (CustomerID) VALUES (2)");
+    EXPECT_EQ(value("SELECT Region FROM Customers WHERE CustomerID = 2"), "West");
+    EXPECT_NE(sqlite3_exec(db_, "INSERT INTO Orders VALUES (11, 99)", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_EQ(rows("PRAGMA foreign_key_check"), Rows{});
+}
+
 TEST_F(TableTest, BoundDefaultsAndIndexes)
 {
     ASSERT_TRUE(run("CREATE DEFAULT dfZero AS 0"));
