@@ -100,7 +100,7 @@ void Session::run()
             reader.setMaxMessageBytes(maxRequestBytes);
             serveRequests(reader);
         }
-    } catch (const std::exception&) {
+    } catch (...) {
         // A protocol violation or a failure of this connection ends it, and only it.
     }
     ::shutdown(socket_.get(), SHUT_RDWR);
@@ -164,18 +164,20 @@ bool Session::acceptLogin7(const Message& message)
     info.loginName = request.userName;
     info.hostName = request.hostName;
     info.appName = request.appName;
-    engine_ = backend_.openSession(info);
+    try {
+        engine_ = backend_.openSession(info);
+        if (engine_ && !sameName(database, engine_->currentDatabase())) {
+            LoginUseSink use;
+            engine_->executeBatch("USE " + bracketed(database), use);
+            if (use.failed)
+                engine_.reset();
+        }
+    } catch (const std::exception&) {
+        engine_.reset();
+    }
     if (!engine_) {
         rejectLogin(cannotOpen);
         return false;
-    }
-    if (!sameName(database, engine_->currentDatabase())) {
-        LoginUseSink use;
-        engine_->executeBatch("USE " + bracketed(database), use);
-        if (use.failed) {
-            rejectLogin(cannotOpen);
-            return false;
-        }
     }
     const std::string current = engine_->currentDatabase();
     const std::size_t packetSize =
