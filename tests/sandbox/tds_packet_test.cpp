@@ -1,9 +1,10 @@
-// Packet framing: headers, splitting at the packet size, reassembly, malformed input.
+// Packet framing (headers, splitting at the packet size, reassembly, malformed input) and reading requests.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "tds/packet.h"
+#include "tds/requests.h"
 
 using namespace sandbox::tds;
 
@@ -142,4 +143,32 @@ TEST(TdsPacket, ReaderRejectsMalformedFraming)
                 "type changes between packets");
     auto big = framePackets(0x01, sequence(300), 4096);
     expectError(big, 200, "message above the limit");
+}
+
+TEST(TdsRequests, BatchTextAndRpcNamesWithAndWithoutAllHeaders)
+{
+    using B = std::vector<std::uint8_t>;
+    const B allHeaders{0x16, 0, 0, 0, 0x12, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0};
+    const B text{'S', 0, 'E', 0, 'L', 0, 0xE9, 0};
+    B withHeaders = allHeaders;
+    withHeaders.insert(withHeaders.end(), text.begin(), text.end());
+    EXPECT_EQ(batchText(text), std::string("SEL\xC3\xA9"));
+    EXPECT_EQ(batchText(withHeaders), std::string("SEL\xC3\xA9"));
+    // A header block whose lengths do not add up is read as text (which the engine will reject), not skipped.
+    B broken = withHeaders;
+    broken[4] = 0x30;
+    ASSERT_TRUE(batchText(broken));
+    EXPECT_EQ(batchText(broken)->substr(0, 2), std::string("\x16\0", 2));
+    EXPECT_FALSE(batchText(B{'S', 0, 0x00, 0xDC})) << "an unpaired surrogate";
+    EXPECT_EQ(batchText(B{}), std::string());
+
+    EXPECT_EQ(rpcProcedureName(B{0xFF, 0xFF, 13, 0, 0, 0}), "sp_prepexec");
+    EXPECT_EQ(rpcProcedureName(B{0xFF, 0xFF, 99, 0}), "procedure id 99");
+    B named{5, 0, 's', 0, 'p', 0, '_', 0, 'h', 0, 'i', 0, 0, 0};
+    EXPECT_EQ(rpcProcedureName(named), "sp_hi");
+    B namedWithHeaders = allHeaders;
+    namedWithHeaders.insert(namedWithHeaders.end(), named.begin(), named.end());
+    EXPECT_EQ(rpcProcedureName(namedWithHeaders), "sp_hi");
+    EXPECT_THROW(rpcProcedureName(B{9, 0, 's', 0}), ProtocolError);
+    EXPECT_THROW(rpcProcedureName(B{0xFF}), ProtocolError);
 }
