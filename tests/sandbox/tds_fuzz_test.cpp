@@ -109,7 +109,7 @@ TEST(TdsFuzz, LiveServerSurvivesGarbageAndStillServes)
     const B prelogin = framePackets(0x12, tds_test::buildPrelogin74(), 4096);
     const B login = framePackets(0x10, tds_test::buildLogin7({}), 4096);
     static constexpr std::uint8_t types[] = {0x01, 0x02, 0x03, 0x06, 0x07, 0x0E, 0x10, 0x11, 0x12, 0x04, 0xFF};
-    for (int i = 0; i < 400; ++i) {
+    for (int i = 0; i < 1000; ++i) {
         tds_test::RawClient client(server.server.port());
         ASSERT_TRUE(client.connected());
         const int mode = i % 4;
