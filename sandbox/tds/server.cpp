@@ -1,6 +1,7 @@
 #include "tds/server.h"
 
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -47,8 +48,12 @@ void Server::acceptLoop()
         if ((fds[0].revents & POLLIN) == 0)
             continue;
         FileDescriptor client(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
-        if (!client.valid())
+        if (!client.valid()) {
+            // Out of descriptors: the connection stays queued, so wait instead of spinning on it.
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
             continue;
+        }
         const int yes = 1;
         ::setsockopt(client.get(), IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
         std::lock_guard lock(mutex_);
