@@ -124,6 +124,55 @@ TEST_F(ModuleTest, TriggersHangOffTheirTable)
     EXPECT_EQ(rows("SELECT instrig, updtrig FROM sysobjects WHERE id = " + table), (Rows{{"0", "0"}}));
 }
 
+TEST_F(ModuleTest, RulesTypesAndAlteredProcedures)
+{
+    ASSERT_TRUE(run("EXEC sp_addtype @typename = 'Percent', @phystype = 'decimal(5,2)', @nulltype = 'NULL'"));
+    ASSERT_TRUE(run("CREATE RULE rlPercent AS @value BETWEEN 0 AND 100"));
+    ASSERT_TRUE(run("CREATE DEFAULT dfHalf AS 50"));
+    ASSERT_TRUE(run("EXEC sp_bindrule 'rlPercent', 'Percent'"));
+    ASSERT_TRUE(run("CREATE TABLE Rates (Code char(2) NOT NULL, Rate Percent)"));
+    ASSERT_TRUE(run("EXEC sp_bindefault 'dfHalf', 'Percent'"));
+    const std::string rule = idOf("rlPercent");
+    const std::string half = idOf("dfHalf");
+    EXPECT_EQ(rows("SELECT name, xtype, length, xprec, xscale, allownulls, tdefault = " + half + ", domain = " + rule +
+                   " FROM systypes WHERE name = 'Percent'"),
+              (Rows{{"Percent", "106", "5", "5", "2", "1", "1", "1"}}));
+    EXPECT_EQ(rows("SELECT isnullable, cdefault = " + half + ", domain = " + rule + " FROM syscolumns WHERE name = 'Rate'"),
+              (Rows{{"1", "1", "1"}}));
+    exec("INSERT INTO Rates (Code) VALUES ('A')");
+    EXPECT_EQ(value("SELECT Rate FROM Rates"), "50");
+    EXPECT_EQ(rows("SELECT xtype, type, sysstat FROM sysobjects WHERE id = " + rule), (Rows{{"R ", "R ", "7"}}));
+    std::vector<std::string> texts;
+    for (const auto& message : sink.messages)
+        texts.push_back(std::to_string(message.number) + " " + message.procName + ": " + message.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"0 sp_addtype: Type added.", "15515 sp_bindrule: Rule bound to data type.",
+                                               "15512 sp_bindefault: Default bound to data type.",
+                                               "15513 sp_bindefault: The new default has been bound to columns(s) of the "
+                                               "specified user data type."}));
+    EXPECT_EQ(failure("EXEC sp_droptype 'Percent'"), "15180 16: Cannot drop. The data type is being used.");
+    EXPECT_EQ(failure("EXEC sp_addtype 'Percent', 'int'"), "15029 16: The type 'Percent' already exists in the database.");
+    EXPECT_EQ(failure("EXEC sp_bindefault 'nothing', 'Rates.Code'"), "15016 16: The default 'nothing' does not exist.");
+    EXPECT_EQ(failure("EXEC sp_addtype 'Other'"),
+              "201 16: Procedure 'sp_addtype' expects parameter '@phystype', which was not supplied.");
+
+    ASSERT_TRUE(run("CREATE PROC ListRates @Code char(2) AS SELECT Rate FROM Rates WHERE Code = @Code"));
+    const std::string id = idOf("ListRates");
+    const std::string altered = "ALTER PROC ListRates @Code char(2), @Min Percent = 0 AS SELECT Rate FROM Rates";
+    ASSERT_TRUE(run(altered));
+    EXPECT_EQ(idOf("ListRates"), id);
+    EXPECT_EQ(rows("SELECT name, xusertype FROM syscolumns WHERE id = " + id + " ORDER BY colid"),
+              (Rows{{"@Code", "175"}, {"@Min", "257"}}));
+    EXPECT_EQ(rows("SELECT text FROM syscomments WHERE id = " + id), (Rows{{altered}}));
+    EXPECT_EQ(failure("ALTER PROC Nothing AS SELECT 1"), "208 16: Invalid object name 'Nothing'.");
+    ASSERT_TRUE(run("DROP PROCEDURE ListRates"));
+    ASSERT_TRUE(run("DROP TABLE Rates"));
+    ASSERT_TRUE(run("EXEC sp_droptype Percent"));
+    EXPECT_EQ(value("SELECT count(*) FROM systypes"), "26");
+    EXPECT_EQ(value("SELECT count(*) FROM syscolumns WHERE id = " + id), "0");
+    EXPECT_EQ(failure("DROP FUNCTION ListRates"),
+              "3701 11: Cannot drop the function 'ListRates', because it does not exist in the system catalog.");
+}
+
 TEST_F(ModuleTest, LongDefinitionsAreCutIntoRowsOf4000Characters)
 {
     std::string body;
