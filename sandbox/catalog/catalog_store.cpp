@@ -206,6 +206,25 @@ std::string generatedConstraintName(std::string_view prefix, std::string_view ta
     return name + "__" + hex;
 }
 
+void insertIndexRow(sqlite3* db, std::int64_t tableId, int indid, int status, int keyCount, const std::string& name,
+                    std::int64_t rows)
+{
+    Statement insert(db,
+                     "INSERT INTO sysindexes (id, status, first, indid, root, minlen, keycnt, groupid, dpages, reserved, used, "
+                     "rowcnt, rowmodctr, reserved3, reserved4, xmaxlen, maxirow, OrigFillFactor, StatVersion, reserved2, "
+                     "FirstIAM, impid, lockflags, pgmodctr, keys, name, statblob, maxlen, rows) VALUES (?1, ?2, zeroblob(6), ?3, "
+                     "zeroblob(6), 0, ?4, 1, 0, 0, 0, ?5, 0, 0, 0, 0, 0, 0, 0, 0, zeroblob(6), 0, 0, 0, NULL, ?6, NULL, 8000, ?5)");
+    insert.bind(1, tableId).bind(2, status).bind(3, indid).bind(4, keyCount).bind(5, rows).bind(6, name);
+    insert.run();
+}
+
+int nextIndexId(sqlite3* db, std::int64_t tableId)
+{
+    return static_cast<int>(
+        queryInteger(db, "SELECT max(indid) + 1 FROM sysindexes WHERE indid BETWEEN 2 AND 250 AND id = " + std::to_string(tableId))
+            .value_or(2));
+}
+
 std::string catalogDatabaseName(sqlite3* db)
 {
     Statement query(db, "SELECT database_name FROM sandbox_catalog");

@@ -64,6 +64,12 @@ void deleteObjectRows(sqlite3* db, std::int64_t id);
 // A constraint name as SQL Server makes one up: PK__Orders__0519C6AF, DF__titles__pubdate__7E6CC920.
 std::string generatedConstraintName(std::string_view prefix, std::string_view table, std::string_view column, std::int64_t id);
 
+// A sysindexes row: an index (indid 1 clustered, 2-250 nonclustered) or the heap (indid 0, named after the table).
+void insertIndexRow(sqlite3* db, std::int64_t tableId, int indid, int status, int keyCount, const std::string& name,
+                    std::int64_t rows);
+// The next free nonclustered indid of a table.
+int nextIndexId(sqlite3* db, std::int64_t tableId);
+
 // The database name the INFORMATION_SCHEMA views report.
 std::string catalogDatabaseName(sqlite3* db);
 

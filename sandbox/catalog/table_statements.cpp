@@ -124,13 +124,7 @@ void alterTable(DdlContext& context, const std::vector<Token>& tokens, Cursor& c
                         execute(context.db, "DELETE FROM sysindexkeys WHERE id = " + std::to_string(table.id) + " AND indid = " + indid);
                         execute(context.db, "DELETE FROM sysindexes WHERE id = " + std::to_string(table.id) + " AND indid = " + indid);
                         if (indid == "1")
-                            execute(context.db,
-                                    "INSERT INTO sysindexes (id, status, first, indid, root, minlen, keycnt, groupid, dpages, "
-                                    "reserved, used, rowcnt, rowmodctr, reserved3, reserved4, xmaxlen, maxirow, OrigFillFactor, "
-                                    "StatVersion, reserved2, FirstIAM, impid, lockflags, pgmodctr, keys, name, statblob, maxlen, "
-                                    "rows) SELECT " + std::to_string(table.id) + ", 0, zeroblob(6), 0, zeroblob(6), 0, 0, 1, 0, 0, "
-                                    "0, count(*), 0, 0, 0, 0, 0, 0, 0, 0, zeroblob(6), 0, 0, 0, NULL, " +
-                                        quoteText(table.name) + ", NULL, 8000, count(*) FROM " + quoteName(table.name));
+                            insertIndexRow(context.db, table.id, 0, 0, 0, table.name, tableRowCount(context.db, table.name));
                     }
                 }
                 if (found->xtype == xtype::ForeignKey) {
@@ -239,18 +233,9 @@ void createIndex(DdlContext& context, Cursor& cursor, bool unique, std::optional
     if (isClustered)
         execute(db, "DELETE FROM sysindexes WHERE indid = 0 AND id = " + std::to_string(table.id));
     else
-        indid = static_cast<int>(
-            queryInteger(db, "SELECT max(indid) + 1 FROM sysindexes WHERE indid BETWEEN 2 AND 250 AND id = " + std::to_string(table.id))
-                .value_or(2));
-    const std::int64_t rows = tableRowCount(db, table.name);
-    Statement index(db,
-                    "INSERT INTO sysindexes (id, status, first, indid, root, minlen, keycnt, groupid, dpages, reserved, used, "
-                    "rowcnt, rowmodctr, reserved3, reserved4, xmaxlen, maxirow, OrigFillFactor, StatVersion, reserved2, "
-                    "FirstIAM, impid, lockflags, pgmodctr, keys, name, statblob, maxlen, rows) VALUES (?1, ?2, zeroblob(6), ?3, "
-                    "zeroblob(6), 0, ?4, 1, 0, 0, 0, ?5, 0, 0, 0, 0, 0, 0, 0, 0, zeroblob(6), 0, 0, 0, NULL, ?6, NULL, 8000, ?5)");
-    index.bind(1, table.id).bind(2, (unique ? 2 : 0) | (isClustered ? 16 : 0)).bind(3, indid);
-    index.bind(4, static_cast<int>(colids.size())).bind(5, rows).bind(6, indexName);
-    index.run();
+        indid = nextIndexId(db, table.id);
+    insertIndexRow(db, table.id, indid, (unique ? 2 : 0) | (isClustered ? 16 : 0), static_cast<int>(colids.size()), indexName,
+                   tableRowCount(db, table.name));
     Statement key(db, "INSERT INTO sysindexkeys (id, indid, colid, keyno) VALUES (?1, ?2, ?3, ?4)");
     for (std::size_t i = 0; i < colids.size(); ++i) {
         key.reset();
@@ -288,13 +273,7 @@ void dropIndexes(DdlContext& context, Cursor& cursor)
         execute(db, "DELETE FROM sysindexes" + where);
         execute(db, "DROP INDEX IF EXISTS " + quoteName(sqliteIndexName(table->name, indexName)));
         if (indid == 1)
-            execute(db,
-                    "INSERT INTO sysindexes (id, status, first, indid, root, minlen, keycnt, groupid, dpages, reserved, used, "
-                    "rowcnt, rowmodctr, reserved3, reserved4, xmaxlen, maxirow, OrigFillFactor, StatVersion, reserved2, "
-                    "FirstIAM, impid, lockflags, pgmodctr, keys, name, statblob, maxlen, rows) SELECT " +
-                        std::to_string(table->id) + ", 0, zeroblob(6), 0, zeroblob(6), 0, 0, 1, 0, 0, 0, count(*), 0, 0, 0, 0, 0, "
-                        "0, 0, 0, zeroblob(6), 0, 0, 0, NULL, " + quoteText(table->name) + ", NULL, 8000, count(*) FROM " +
-                        quoteName(table->name));
+            insertIndexRow(db, table->id, 0, 0, 0, table->name, tableRowCount(db, table->name));
     } while (cursor.acceptSymbol(","));
 }
 

@@ -211,13 +211,7 @@ std::int64_t TableWriter::createTable(const TableDefinition& table, int uid)
         if (column.hasDefault)
             addDefault(tableId, name, column.name, column.defaultName, column.defaultBegin, column.defaultEnd);
 
-    Statement heap(db_,
-                   "INSERT INTO sysindexes (id, status, first, indid, root, minlen, keycnt, groupid, dpages, reserved, used, "
-                   "rowcnt, rowmodctr, reserved3, reserved4, xmaxlen, maxirow, OrigFillFactor, StatVersion, reserved2, "
-                   "FirstIAM, impid, lockflags, pgmodctr, keys, name, statblob, maxlen, rows) VALUES (?1, 0, zeroblob(6), 0, "
-                   "zeroblob(6), 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, zeroblob(6), 0, 0, 0, NULL, ?2, NULL, 8000, 0)");
-    heap.bind(1, tableId).bind(2, name);
-    heap.run();
+    insertIndexRow(db_, tableId, 0, 0, 0, name, 0);
 
     auto addAll = [&](auto predicate) {
         for (const auto& constraint : table.constraints)
@@ -228,7 +222,7 @@ std::int64_t TableWriter::createTable(const TableDefinition& table, int uid)
     addAll([](ConstraintKind kind) { return kind == ConstraintKind::ForeignKey; });
     addAll([](ConstraintKind kind) { return kind == ConstraintKind::Check; });
 
-    execute(db_, sqliteTableDefinition(tableId, name));
+    createSqliteTable(tableId, name);
     createSqliteTriggers(tableId, name);
     return tableId;
 }
@@ -335,22 +329,12 @@ void TableWriter::addKey(std::int64_t tableId, const std::string& tableName, con
     insertObject(db_, NewObject{name, id, primary ? xtype::PrimaryKey : xtype::Unique, uid_, tableId, info, 0, 0});
 
     int indid = 1;
-    if (clustered) {
+    if (clustered)
         execute(db_, "DELETE FROM sysindexes WHERE indid = 0 AND id = " + std::to_string(tableId));
-    } else {
-        indid = static_cast<int>(queryInteger(db_, "SELECT max(indid) + 1 FROM sysindexes WHERE indid BETWEEN 2 AND 250 AND id = " +
-                                                       std::to_string(tableId))
-                                     .value_or(2));
-    }
+    else
+        indid = nextIndexId(db_, tableId);
     const int status = 2 | (clustered ? 16 : 0) | (primary ? 2048 : 4096);
-    const std::int64_t rows = tableRowCount(db_, tableName);
-    Statement index(db_,
-                    "INSERT INTO sysindexes (id, status, first, indid, root, minlen, keycnt, groupid, dpages, reserved, used, "
-                    "rowcnt, rowmodctr, reserved3, reserved4, xmaxlen, maxirow, OrigFillFactor, StatVersion, reserved2, "
-                    "FirstIAM, impid, lockflags, pgmodctr, keys, name, statblob, maxlen, rows) VALUES (?1, ?2, zeroblob(6), ?3, "
-                    "zeroblob(6), 0, ?4, 1, 0, 0, 0, ?5, 0, 0, 0, 0, 0, 0, 0, 0, zeroblob(6), 0, 0, 0, NULL, ?6, NULL, 8000, ?5)");
-    index.bind(1, tableId).bind(2, status).bind(3, indid).bind(4, static_cast<int>(colids.size())).bind(5, rows).bind(6, name);
-    index.run();
+    insertIndexRow(db_, tableId, indid, status, static_cast<int>(colids.size()), name, tableRowCount(db_, tableName));
     Statement key(db_, "INSERT INTO sysindexkeys (id, indid, colid, keyno) VALUES (?1, ?2, ?3, ?4)");
     for (std::size_t i = 0; i < colids.size(); ++i) {
         key.reset();
@@ -546,7 +530,18 @@ void TableWriter::dropColumn(std::int64_t tableId, const std::string& tableName,
     }
 }
 
-std::string TableWriter::sqliteTableDefinition(std::int64_t tableId, const std::string& sqliteName)
+void TableWriter::createSqliteTable(std::int64_t tableId, const std::string& sqliteName)
+{
+    try {
+        execute(db_, sqliteTableDefinition(tableId, sqliteName, true));
+    } catch (const SqlError&) {
+        // A translated expression SQLite will not take (a non-deterministic function in a CHECK, say): the catalog
+        // keeps the definition, the table goes without its enforcement.
+        execute(db_, sqliteTableDefinition(tableId, sqliteName, false));
+    }
+}
+
+std::string TableWriter::sqliteTableDefinition(std::int64_t tableId, const std::string& sqliteName, bool withExpressions)
 {
     std::string definition = "CREATE TABLE " + quoteName(sqliteName) + " (";
     Statement columns(db_,
@@ -568,13 +563,13 @@ std::string TableWriter::sqliteTableDefinition(std::int64_t tableId, const std::
         if (isCharacterXtype(xtype))
             column += " COLLATE SQLSERVER";
         if (computed) {
-            if (const auto expression = storedExpression(db_, tableId, colid))
+            if (const auto expression = withExpressions ? storedExpression(db_, tableId, colid) : std::nullopt)
                 column += " AS (" + *expression + ")";
         } else {
             // Identity and timestamp columns are filled by triggers after the row is in.
             if (columns.integer(7) == 0 && !identity && xtype != 189)
                 column += " NOT NULL";
-            if (const std::int64_t defaultId = columns.integer(9); defaultId != 0)
+            if (const std::int64_t defaultId = columns.integer(9); defaultId != 0 && withExpressions)
                 if (const auto expression = storedExpression(db_, defaultId, 0))
                     column += " DEFAULT (" + *expression + ")";
         }
@@ -602,7 +597,7 @@ std::string TableWriter::sqliteTableDefinition(std::int64_t tableId, const std::
             definition += ", CONSTRAINT " + quoteName(name) + (type == xtype::PrimaryKey ? " PRIMARY KEY (" : " UNIQUE (") +
                           keyColumns(name) + ")";
         } else if (type == xtype::Check) {
-            if (const auto expression = storedExpression(db_, id, 0))
+            if (const auto expression = withExpressions ? storedExpression(db_, id, 0) : std::nullopt)
                 definition += ", CONSTRAINT " + quoteName(name) + " CHECK (" + *expression + ")";
         } else {
             Statement pairs(db_,
@@ -696,7 +691,7 @@ void TableWriter::rebuildSqliteTable(std::int64_t tableId, const std::string& ta
         while (existing.step())
             indexes.push_back(existing.text(0));
     }
-    execute(db_, sqliteTableDefinition(tableId, temporary));
+    createSqliteTable(tableId, temporary);
     // Columns both tables share and that hold stored values.
     std::string shared;
     {

@@ -76,7 +76,9 @@ private:
     void addCheck(std::int64_t tableId, const std::string& tableName, const ConstraintDefinition& constraint);
     void addDefault(std::int64_t tableId, const std::string& tableName, const std::string& column, const std::string& name,
                     std::size_t begin, std::size_t end);
-    std::string sqliteTableDefinition(std::int64_t tableId, const std::string& sqliteName);
+    // withExpressions false leaves out defaults, checks and computed expressions, for when SQLite refuses one.
+    std::string sqliteTableDefinition(std::int64_t tableId, const std::string& sqliteName, bool withExpressions);
+    void createSqliteTable(std::int64_t tableId, const std::string& sqliteName);
     void createSqliteTriggers(std::int64_t tableId, const std::string& tableName);
     void createTimestampTriggers(std::int64_t tableId, const std::string& tableName);
     std::int64_t uniqueConstraintName(const std::string& name);

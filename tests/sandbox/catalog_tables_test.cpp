@@ -76,6 +76,15 @@ TEST_F(TableTest, ConstraintsBecomeObjectsWithSqlServerNamesAndText)
     EXPECT_NE(sqlite3_exec(db_, "INSERT INTO Orders (Qty, Price) VALUES (0, 1)", nullptr, nullptr, nullptr), SQLITE_OK);
 }
 
+TEST_F(TableTest, AnExpressionSqliteRefusesIsCataloguedWithoutEnforcement)
+{
+    // This connection has none of the engine's T-SQL functions, so SQLite refuses the translated CHECK.
+    ASSERT_TRUE(run("CREATE TABLE Shipments (ShipDate datetime NOT NULL, CONSTRAINT CK_Future CHECK (ShipDate > getdate()))"));
+    EXPECT_EQ(value("SELECT text FROM syscomments WHERE id = " + idOf("CK_Future")), "([ShipDate] > getdate())");
+    EXPECT_EQ(value("SELECT sql FROM sqlite_master WHERE name = 'Shipments'"),
+              "CREATE TABLE \"Shipments\" (\"ShipDate\" datetime NOT NULL)");
+}
+
 TEST_F(TableTest, IdentityValuesAndRowCounts)
 {
     ASSERT_TRUE(run("CREATE TABLE Tickets (TicketID int IDENTITY(100, 10) PRIMARY KEY, Title varchar(30) NOT NULL)"));
