@@ -121,6 +121,45 @@ const char* const tableConstraints =
     "FROM sysobjects k JOIN sysobjects t ON t.id = k.parent_obj JOIN sysusers u ON u.uid = t.uid "
     "CROSS JOIN sandbox_catalog s WHERE k.xtype IN ('PK', 'UQ', 'F ', 'C ')";
 
+const char* const checkConstraints =
+    "CREATE VIEW \"INFORMATION_SCHEMA.CHECK_CONSTRAINTS\" AS SELECT s.database_name AS CONSTRAINT_CATALOG, "
+    "u.name AS CONSTRAINT_SCHEMA, k.name AS CONSTRAINT_NAME, "
+    "(SELECT m.text FROM syscomments m WHERE m.id = k.id AND m.colid = 1) AS CHECK_CLAUSE "
+    "FROM sysobjects k JOIN sysusers u ON u.uid = k.uid CROSS JOIN sandbox_catalog s WHERE k.xtype = 'C '";
+
+// Key columns: PRIMARY KEY and UNIQUE through their index, FOREIGN KEY through sysforeignkeys.
+const char* const keyColumnUsage =
+    "CREATE VIEW \"INFORMATION_SCHEMA.KEY_COLUMN_USAGE\" AS "
+    "SELECT s.database_name AS CONSTRAINT_CATALOG, u.name AS CONSTRAINT_SCHEMA, k.name AS CONSTRAINT_NAME, "
+    "s.database_name AS TABLE_CATALOG, u.name AS TABLE_SCHEMA, t.name AS TABLE_NAME, c.name AS COLUMN_NAME, "
+    "x.keyno AS ORDINAL_POSITION "
+    "FROM sysobjects k JOIN sysobjects t ON t.id = k.parent_obj JOIN sysusers u ON u.uid = t.uid "
+    "JOIN sysindexes i ON i.id = t.id AND i.name = k.name JOIN sysindexkeys x ON x.id = i.id AND x.indid = i.indid "
+    "JOIN syscolumns c ON c.id = t.id AND c.colid = x.colid AND c.number = 0 CROSS JOIN sandbox_catalog s "
+    "WHERE k.xtype IN ('PK', 'UQ') "
+    "UNION ALL SELECT s.database_name, u.name, k.name, s.database_name, u.name, t.name, c.name, f.keyno "
+    "FROM sysobjects k JOIN sysobjects t ON t.id = k.parent_obj JOIN sysusers u ON u.uid = t.uid "
+    "JOIN sysforeignkeys f ON f.constid = k.id JOIN syscolumns c ON c.id = f.fkeyid AND c.colid = f.fkey AND c.number = 0 "
+    "CROSS JOIN sandbox_catalog s WHERE k.xtype = 'F '";
+
+const char* const referentialConstraints =
+    "CREATE VIEW \"INFORMATION_SCHEMA.REFERENTIAL_CONSTRAINTS\" AS SELECT s.database_name AS CONSTRAINT_CATALOG, "
+    "u.name AS CONSTRAINT_SCHEMA, k.name AS CONSTRAINT_NAME, s.database_name AS UNIQUE_CONSTRAINT_CATALOG, "
+    "ru.name AS UNIQUE_CONSTRAINT_SCHEMA, i.name AS UNIQUE_CONSTRAINT_NAME, 'SIMPLE' AS MATCH_OPTION, "
+    "(CASE WHEN instr(e.sqlite_text, 'ON UPDATE CASCADE') > 0 THEN 'CASCADE' ELSE 'NO ACTION' END) AS UPDATE_RULE, "
+    "(CASE WHEN instr(e.sqlite_text, 'ON DELETE CASCADE') > 0 THEN 'CASCADE' ELSE 'NO ACTION' END) AS DELETE_RULE "
+    "FROM sysobjects k JOIN sysusers u ON u.uid = k.uid JOIN sysreferences r ON r.constid = k.id "
+    "JOIN sysobjects rt ON rt.id = r.rkeyid JOIN sysusers ru ON ru.uid = rt.uid "
+    "JOIN sysindexes i ON i.id = r.rkeyid AND i.indid = r.rkeyindid "
+    "LEFT JOIN sandbox_expression e ON e.object_id = k.id AND e.colid = 1 CROSS JOIN sandbox_catalog s WHERE k.xtype = 'F '";
+
+const char* const viewTableUsage =
+    "CREATE VIEW \"INFORMATION_SCHEMA.VIEW_TABLE_USAGE\" AS SELECT DISTINCT s.database_name AS VIEW_CATALOG, "
+    "vu.name AS VIEW_SCHEMA, v.name AS VIEW_NAME, s.database_name AS TABLE_CATALOG, tu.name AS TABLE_SCHEMA, "
+    "t.name AS TABLE_NAME FROM sysobjects v JOIN sysusers vu ON vu.uid = v.uid JOIN sysdepends d ON d.id = v.id "
+    "JOIN sysobjects t ON t.id = d.depid JOIN sysusers tu ON tu.uid = t.uid CROSS JOIN sandbox_catalog s "
+    "WHERE v.xtype = 'V ' AND t.xtype IN ('U ', 'V ')";
+
 }  // namespace
 
 void createInformationSchema(sqlite3* db, bool isMaster)
@@ -131,6 +170,10 @@ void createInformationSchema(sqlite3* db, bool isMaster)
     execute(db, routinesView());
     execute(db, parametersView());
     execute(db, tableConstraints);
+    execute(db, checkConstraints);
+    execute(db, keyColumnUsage);
+    execute(db, referentialConstraints);
+    execute(db, viewTableUsage);
     if (!isMaster)
         return;
     for (const char* name : {"CHECK_CONSTRAINTS", "COLUMN_DOMAIN_USAGE", "COLUMN_PRIVILEGES", "COLUMNS",

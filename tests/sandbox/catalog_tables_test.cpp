@@ -145,6 +145,13 @@ TEST_F(TableTest, SelfReferencingForeignKeyAndTwoColumnKey)
                    "SysConstraints T Where O.Id = R.RKeyId And R.ConstId = T.ConstId And C.Id = T.Id And C.ColId = T.ColId "
                    "And R.FKeyId = " + employees),
               (Rows{{"Employees", "ManagerID"}}));
+    EXPECT_EQ(rows("SELECT CONSTRAINT_NAME, TABLE_NAME, COLUMN_NAME, ORDINAL_POSITION FROM \"INFORMATION_SCHEMA.KEY_COLUMN_USAGE\" "
+                   "WHERE TABLE_NAME <> 'Employees' ORDER BY TABLE_NAME, CONSTRAINT_NAME, ORDINAL_POSITION"),
+              (Rows{{"PK_OrderLines", "OrderLines", "OrderID", "1"}, {"PK_OrderLines", "OrderLines", "LineNo", "2"},
+                    {"FK_Shipments_Lines", "Shipments", "LineNo", "1"}, {"FK_Shipments_Lines", "Shipments", "OrderID", "2"}}));
+    EXPECT_EQ(rows("SELECT CONSTRAINT_NAME, UNIQUE_CONSTRAINT_NAME, UPDATE_RULE, DELETE_RULE FROM "
+                   "\"INFORMATION_SCHEMA.REFERENTIAL_CONSTRAINTS\" WHERE CONSTRAINT_NAME = 'FK_Shipments_Lines'"),
+              (Rows{{"FK_Shipments_Lines", "PK_OrderLines", "NO ACTION", "CASCADE"}}));
     // SQLite carries the keys and the cascade.
     exec("PRAGMA foreign_keys = ON; INSERT INTO OrderLines VALUES (1, 1, 'A'); INSERT INTO Shipments VALUES (9, 1, 1); "
          "DELETE FROM OrderLines");
