@@ -88,11 +88,9 @@ bool wrappedInParentheses(const std::vector<Token>& tokens, std::size_t begin, s
 
 SqlError syntaxErrorAt(const Token& token)
 {
-    if (token.kind == TokenKind::End)
-        return SqlError(170, 15, 1, "Line 1: Incorrect syntax near '" + token.text + "'.");
     if (isReserved(token))
         return SqlError(156, 15, 1, "Incorrect syntax near the keyword '" + token.text + "'.");
-    return syntaxErrorNear(token.kind == TokenKind::String ? token.text : token.text);
+    return syntaxErrorNear(token.text);
 }
 
 Cursor::Cursor(const std::vector<Token>& tokens, std::size_t begin, std::size_t end) : tokens(tokens), pos(begin), end(end)
@@ -179,7 +177,13 @@ std::pair<std::size_t, std::size_t> Cursor::parenthesized()
     throw error();
 }
 
-SqlError Cursor::error() const { return syntaxErrorAt(peek()); }
+SqlError Cursor::error() const
+{
+    // At the end of the statement SQL Server names the last token it read.
+    if (atEnd() && pos > 0 && pos - 1 < tokens.size())
+        return syntaxErrorNear(tokens[pos - 1].text);
+    return syntaxErrorAt(peek());
+}
 
 std::string renderExpression(const std::vector<Token>& tokens, std::size_t begin, std::size_t end)
 {

@@ -197,7 +197,9 @@ TEST_F(TableTest, ErrorsInSqlServerWords)
               "2749 16: Identity column 'A' must be of data type int, bigint, smallint, tinyint, or decimal or numeric with a "
               "scale of 0, and constrained to be nonnullable.");
     EXPECT_EQ(failure("CREATE TABLE Bins (A widget)"), "2715 16: Column or parameter #1: Cannot find data type widget.");
-    EXPECT_EQ(failure("CREATE TABLE Bins (A int,"), "170 15: Line 1: Incorrect syntax near ''.");
+    EXPECT_EQ(failure("CREATE TABLE Bins (A int,"), "102 15: Incorrect syntax near ','.");
+    EXPECT_EQ(failure("CREATE TABLE Bins (A int PRIMARY)"), "102 15: Incorrect syntax near ')'.");
+    EXPECT_EQ(failure("CREATE TABLE Bins (A int) ON"), "102 15: Incorrect syntax near 'ON'.");
     EXPECT_EQ(failure("DROP VIEW Parts"), "3705 16: Cannot use DROP VIEW with 'Parts' because 'Parts' is a table. Use DROP TABLE.");
     EXPECT_EQ(value("SELECT count(*) FROM sysobjects WHERE name = 'Bins'"), "0");
     EXPECT_FALSE(run("SELECT 1"));
