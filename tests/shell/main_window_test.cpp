@@ -185,9 +185,9 @@ TEST_F(MainWindow, RefreshReopensTheConnectionAndShowsATableCreatedMeanwhile)
     EXPECT_TRUE(session().connection.isOpen());
     EXPECT_TRUE(session().serverAdmin->isConnected());
     EXPECT_TRUE(catalogHasTable("RefreshProbe"));
-    if (auto* list = tablesWindowOf(main)->findChild<QListWidget*>("lstTABTables")) {
-        EXPECT_EQ(list->findItems("RefreshProbe", Qt::MatchExactly).size(), 1);
-    }
+    auto* list = tablesWindowOf(main)->findChild<QListWidget*>("lstTABTables");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->findItems("RefreshProbe", Qt::MatchExactly).size(), 1);
 }
 
 TEST_F(MainWindow, RefreshAndExitWithTheServerGone)
