@@ -52,6 +52,23 @@ void DatabaseRegistry::remove(const std::string& name)
     std::erase_if(entries_, [&](const DatabaseEntry& e) { return equalsIgnoreCase(e.name, name); });
 }
 
+std::filesystem::path DatabaseRegistry::serverPath(const std::string& path) const
+{
+    if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':') {
+        std::string rest = path.substr(2);
+        for (char& c : rest)
+            if (c == '\\')
+                c = '/';
+        while (!rest.empty() && rest.front() == '/')
+            rest.erase(0, 1);
+        const std::string drive(1, static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))));
+        return directory_ / "drives" / drive / rest;
+    }
+    if (!path.empty() && path[0] == '/')
+        return path;
+    return {};
+}
+
 int DatabaseRegistry::nextId() const
 {
     std::lock_guard lock(mutex_);

@@ -1,5 +1,7 @@
 #pragma once
 // The databases the server knows, as master's sysdatabases lists them, shared by all sessions.
+#include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -28,10 +30,19 @@ public:
     void remove(const std::string& name);
     int nextId() const;
 
+    // Bumped whenever a database file is replaced or removed, so sessions reopen their connections.
+    std::uint64_t generation() const { return generation_.load(); }
+    void bumpGeneration() { ++generation_; }
+
+    // A path on the server's disks: "C:\dir\file" lives under <data directory>/drives/C/dir/file;
+    // an absolute POSIX path is taken as it is. Empty for anything else.
+    std::filesystem::path serverPath(const std::string& path) const;
+
 private:
     std::filesystem::path directory_;
     mutable std::mutex mutex_;
     std::vector<DatabaseEntry> entries_;
+    std::atomic<std::uint64_t> generation_{0};
 };
 
 }  // namespace sandbox

@@ -153,6 +153,8 @@ std::vector<SessionRecord> Engine::Impl::sessions() const
 Engine::Engine(std::filesystem::path dataDirectory) : impl_(std::make_unique<Impl>(std::move(dataDirectory)))
 {
     std::filesystem::create_directories(impl_->registry.directory());
+    // The server's C: drive, with SQL Server 2000's default backup folder.
+    std::filesystem::create_directories(impl_->registry.serverPath("C:\\Program Files\\Microsoft SQL Server\\MSSQL\\BACKUP"));
     const std::filesystem::path masterFile = impl_->registry.fileOf("master");
     if (!std::filesystem::exists(masterFile)) {
         impl_->createFile("master", 1);

@@ -271,6 +271,11 @@ void Session::executeBatch(const std::string& sql, ResultSink& sink)
         sink.statementDone(std::nullopt, true);
         return;
     }
+    // Another session restored or dropped a database: reopen connections rather than read stale files.
+    if (seenGeneration_ != engine_.registry.generation() && tranCount_ == 0 && !bulkOpen_) {
+        seenGeneration_ = engine_.registry.generation();
+        connections_.clear();
+    }
     source_ = sql;
     cancelled_ = false;
     try {
@@ -428,6 +433,10 @@ void Session::runSimple(std::size_t begin, std::size_t end, ResultSink& sink)
         return runWaitfor(begin, end, sink);
     if (head.isWord("KILL"))
         return runKill(begin, end, sink);
+    if (head.isWord("BACKUP") || head.isWord("RESTORE"))
+        return runBackupRestore(begin, end, sink);
+    if (head.isWord("ALTER") && tokens_[begin + 1].isWord("DATABASE"))
+        return runAlterDatabase(begin, end, sink);
     if ((head.isWord("CREATE") || head.isWord("DROP") || head.isWord("ALTER")) && tokens_[begin + 1].isWord("DATABASE"))
         return runDatabaseStatement(begin, end, sink);
     if (head.isWord("EXEC") || head.isWord("EXECUTE") || !startsStatement(head))
@@ -800,6 +809,10 @@ void Session::runUse(std::size_t begin, std::size_t end, ResultSink& sink)
     if (!entry)
         throw SqlError(911, 16, 1, "Could not locate entry in sysdatabases for database '" + requested +
                                        "'. No entry found with that name. Make sure that the name is entered correctly.");
+    if (!equalsIgnoreCase(entry->name, current_) && (databaseStatus(entry->name) & 4096))
+        for (const SessionRecord& other : engine_.sessions())
+            if (other.spid != info_.spid && equalsIgnoreCase(other.database, entry->name))
+                throw SqlError(924, 14, 1, "Database '" + entry->name + "' is already open and can only have one user at a time.");
     connection(entry->name);
     const std::string old = current_;
     current_ = entry->name;

@@ -39,6 +39,7 @@ public:
     void sendQuery(const std::string& sql, const std::vector<Value>& parameters, std::vector<ResultColumn> columns,
                    ResultSink& sink);
     void sendRows(const std::vector<ResultColumn>& columns, const std::vector<std::vector<Value>>& rows, ResultSink& sink);
+    void runDboption(const std::vector<ProcedureArgument>& arguments, ResultSink& sink);
 
 private:
     struct Connection {
@@ -76,6 +77,10 @@ private:
     void runDatabaseStatement(std::size_t begin, std::size_t end, ResultSink& sink);
     void runWaitfor(std::size_t begin, std::size_t end, ResultSink& sink);
     void runKill(std::size_t begin, std::size_t end, ResultSink& sink);
+    void runBackupRestore(std::size_t begin, std::size_t end, ResultSink& sink);
+    void runAlterDatabase(std::size_t begin, std::size_t end, ResultSink& sink);
+    void setDatabaseStatus(const std::string& database, int bit, bool on);
+    int databaseStatus(const std::string& database);
     bool runDdl(std::size_t begin, std::size_t end, ResultSink& sink);
 
     Value evaluate(std::size_t begin, std::size_t end);
@@ -100,6 +105,7 @@ private:
     bool bulkLoading_ = false;
     bool bulkOpen_ = false;
     bool cancelled_ = false;
+    std::uint64_t seenGeneration_ = 0;
 };
 
 // sp_pkeys, sp_helptext, sp_who and the answers for other procedures; throws SqlError.

@@ -161,6 +161,8 @@ private:
             }
             if ((t.isWord("DELETE") || t.isWord("UPDATE")) && previous.isWord("ON"))
                 continue;
+            if (t.isWord("ROLLBACK") && previous.isWord("WITH"))  // ALTER DATABASE ... WITH ROLLBACK IMMEDIATE
+                continue;
             if (isPermission && isWordIn(t, {"SELECT", "INSERT", "UPDATE", "DELETE", "EXEC", "EXECUTE"}))
                 continue;
             return i;

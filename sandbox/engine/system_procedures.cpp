@@ -243,6 +243,86 @@ void spWho(Session& session, const std::vector<ProcedureArgument>& arguments, Re
     session.sendRows(columns, rows, sink);
 }
 
+std::optional<std::int64_t> integerArgument(const std::vector<ProcedureArgument>& arguments, std::size_t position)
+{
+    if (position >= arguments.size() || std::holds_alternative<Null>(arguments[position].value))
+        return std::nullopt;
+    const Value& v = arguments[position].value;
+    if (const auto* i = std::get_if<std::int64_t>(&v))
+        return *i;
+    auto number = parseNumber(std::get<std::string>(convertValue(v, "varchar(100)", -1)));
+    return number && number->isInteger ? std::optional<std::int64_t>(number->integer) : std::nullopt;
+}
+
+// The server's drives: one folder per letter under <data directory>/drives, all fixed disks.
+void xpAvailableMedia(Session& session, const std::vector<ProcedureArgument>& arguments, ResultSink& sink)
+{
+    const std::int64_t mask = integerArgument(arguments, 0).value_or(255);
+    std::vector<std::vector<Value>> rows;
+    const std::filesystem::path drives = session.engine().registry.directory() / "drives";
+    std::vector<std::string> letters;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(drives, ignored))
+        if (entry.is_directory() && entry.path().filename().string().size() == 1)
+            letters.push_back(entry.path().filename().string());
+    std::sort(letters.begin(), letters.end());
+    for (const std::string& letter : letters) {
+        if ((mask & 2) == 0)
+            break;
+        std::error_code error;
+        const auto space = std::filesystem::space(drives / letter, error);
+        const std::uint64_t free = error ? 0 : space.available;
+        const auto low = static_cast<std::int32_t>(static_cast<std::uint32_t>(free & 0xFFFFFFFFu));
+        const auto high = static_cast<std::int32_t>(free >> 32);
+        rows.push_back({Value(letter + ":\\"), Value(std::int64_t{low}), Value(std::int64_t{high}), Value(std::int64_t{2})});
+    }
+    session.sendRows({{"name", ofType(SqlType::VarChar, 3)},
+                      {"low free", ofType(SqlType::Int)},
+                      {"high free", ofType(SqlType::Int)},
+                      {"media type", ofType(SqlType::TinyInt)}},
+                     rows, sink);
+}
+
+void listDirectory(const std::filesystem::path& directory, int depth, int maximumDepth, bool files,
+                   std::vector<std::vector<Value>>& rows)
+{
+    std::vector<std::filesystem::directory_entry> entries;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(directory, error))
+        entries.push_back(entry);
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        return toUpperAscii(a.path().filename().string()) < toUpperAscii(b.path().filename().string());
+    });
+    for (const auto& entry : entries) {
+        const bool isDirectory = entry.is_directory();
+        if (!isDirectory && !files)
+            continue;
+        std::vector<Value> row = {Value(entry.path().filename().string()), Value(std::int64_t{depth})};
+        if (files)
+            row.push_back(Value(std::int64_t{isDirectory ? 0 : 1}));
+        rows.push_back(std::move(row));
+        if (isDirectory && (maximumDepth == 0 || depth < maximumDepth))
+            listDirectory(entry.path(), depth + 1, maximumDepth, files, rows);
+    }
+}
+
+void xpDirtree(Session& session, const std::vector<ProcedureArgument>& arguments, ResultSink& sink)
+{
+    std::string path;
+    if (!arguments.empty() && !std::holds_alternative<Null>(arguments[0].value))
+        path = std::get<std::string>(convertValue(arguments[0].value, "nvarchar(4000)", -1));
+    const int depth = static_cast<int>(integerArgument(arguments, 1).value_or(0));
+    const bool files = integerArgument(arguments, 2).value_or(0) != 0;
+    std::vector<std::vector<Value>> rows;
+    const std::filesystem::path directory = session.engine().registry.serverPath(path);
+    if (!directory.empty())
+        listDirectory(directory, 1, std::max(depth, 0), files, rows);
+    std::vector<ResultColumn> columns = {{"subdirectory", ofType(SqlType::NVarChar, 255, true)}, {"depth", ofType(SqlType::Int, 0, true)}};
+    if (files)
+        columns.push_back({"file", ofType(SqlType::Int, 0, true)});
+    session.sendRows(columns, rows, sink);
+}
+
 }  // namespace
 
 void runSystemProcedure(Session& session, const std::string& written, const std::vector<ProcedureArgument>& arguments,
@@ -256,6 +336,12 @@ void runSystemProcedure(Session& session, const std::string& written, const std:
         return spHelptext(session, arguments, sink);
     if (equalsIgnoreCase(name, "sp_who"))
         return spWho(session, arguments, sink);
+    if (equalsIgnoreCase(name, "sp_dboption"))
+        return session.runDboption(arguments, sink);
+    if (equalsIgnoreCase(name, "xp_availablemedia"))
+        return xpAvailableMedia(session, arguments, sink);
+    if (equalsIgnoreCase(name, "xp_dirtree"))
+        return xpDirtree(session, arguments, sink);
     // A procedure the catalog knows: stored, but its body never runs here.
     sqlite3* db = session.database();
     if (parts.size() < 3 || parts[0].empty() || equalsIgnoreCase(parts[0], session.currentDatabase())) {
