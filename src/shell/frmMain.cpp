@@ -236,7 +236,8 @@ QWidget* frmMain::openChild(const QString& typeName, const std::function<QWidget
     for (const auto& entry : children_) {
         if (entry.first == typeName) {
             QMdiSubWindow* existing = entry.second;
-            existing->showNormal();
+            if (existing->isMinimized())
+                existing->showNormal();
             mdiArea_->setActiveSubWindow(existing);
             existing->raise();
             return existing->widget();
