@@ -24,15 +24,15 @@ std::unique_ptr<frmMain> StartUp()
     login->unload();
     login.reset();
 
-    // 5. The main window, then the tables window inside it.
+    // 5. The main window, then the tables window inside it (which reads the catalog as it loads).
     auto main = std::make_unique<frmMain>();
+    main->openTablesWindow();
 
     // 6. The splash window goes.
     splash.reset();
 
-    // 7. Both are shown.
+    // 7. Both are shown: the tables window appears with its frame.
     main->show();
-    main->openTablesWindow();
     return main;
 }
 
