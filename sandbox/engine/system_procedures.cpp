@@ -297,9 +297,11 @@ void listDirectory(const std::filesystem::path& directory, int depth, int maximu
         const bool isDirectory = entry.is_directory();
         if (!isDirectory && !files)
             continue;
-        std::vector<Value> row = {Value(entry.path().filename().string()), Value(std::int64_t{depth})};
+        std::vector<Value> row;
+        row.emplace_back(entry.path().filename().string());
+        row.emplace_back(std::int64_t{depth});
         if (files)
-            row.push_back(Value(std::int64_t{isDirectory ? 0 : 1}));
+            row.emplace_back(std::int64_t{isDirectory ? 0 : 1});
         rows.push_back(std::move(row));
         if (isDirectory && (maximumDepth == 0 || depth < maximumDepth))
             listDirectory(entry.path(), depth + 1, maximumDepth, files, rows);
