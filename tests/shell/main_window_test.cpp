@@ -219,3 +219,25 @@ TEST_F(MainWindow, RefreshAndExitWithTheServerGone)
     EXPECT_FALSE(main.isVisible());
     EXPECT_FALSE(session().connection.isOpen());
 }
+
+TEST(MainWindowDesign, TipsAndAboutAreModalWindowsOwnedByTheMainWindow)
+{
+    norvane::testing::testApplication();
+    frmMain main;
+    main.show();
+    for (const auto& [command, windowName] : {std::pair<QString, QString>{"mnuTips", "frmTip"},
+                                              std::pair<QString, QString>{"mnuAbout", "frmAbout"}}) {
+        QString shownName;
+        QWidget* owner = nullptr;
+        QTimer::singleShot(0, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                shownName = modal->objectName();
+                owner = modal->parentWidget();
+                modal->close();
+            }
+        });
+        main.menuCommand(command)->trigger();
+        EXPECT_EQ(shownName, windowName);
+        EXPECT_EQ(owner, &main);
+    }
+}
