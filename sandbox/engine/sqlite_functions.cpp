@@ -488,6 +488,20 @@ void datePartFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_int(ctx, which == "year" ? parsed->year : which == "month" ? parsed->month : parsed->day);
 }
 
+// tsql_dateliteral(literal, other): the literal as a stored datetime when 'other' holds one
+// ("yyyy-mm-dd hh:mm:ss.mmm"), else the literal unchanged.
+void dateLiteralFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[1]) == SQLITE_TEXT && sqlite3_value_bytes(argv[1]) == 23) {
+        const std::string other = textArg(argv[1]);
+        const bool stored = other[4] == '-' && other[7] == '-' && other[10] == ' ' && other[13] == ':' && other[19] == '.';
+        if (stored && !isNull(argv[0]))
+            if (auto parts = parseDateTime(textArg(argv[0])))
+                return resultText(ctx, formatDateTime(*parts));
+    }
+    sqlite3_result_value(ctx, argv[0]);
+}
+
 void isNumericFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     int type = sqlite3_value_type(argv[0]);
@@ -941,7 +955,7 @@ void registerTsqlFunctions(sqlite3* db, const ConnectionContext* context)
         {"tsql_right", 2, rightFunction}, {"tsql_replace", 3, replaceFunction}, {"tsql_space", 1, spaceFunction},
         {"tsql_replicate", 2, replicateFunction}, {"tsql_reverse", 1, reverseFunction}, {"tsql_stuff", 4, stuffFunction},
         {"tsql_str", 1, strFunction}, {"tsql_str", 2, strFunction}, {"tsql_str", 3, strFunction},
-        {"tsql_convert", 3, convertFunction}, {"tsql_isnumeric", 1, isNumericFunction}, {"tsql_isdate", 1, isDateFunction},
+        {"tsql_convert", 3, convertFunction}, {"tsql_dateliteral", 2, dateLiteralFunction}, {"tsql_isnumeric", 1, isNumericFunction}, {"tsql_isdate", 1, isDateFunction},
     };
     for (const FunctionSpec& spec : plain)
         sqlite3_create_function(db, spec.name, spec.arguments, deterministic, nullptr, spec.function, nullptr, nullptr);

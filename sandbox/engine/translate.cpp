@@ -7,6 +7,7 @@
 
 #include "engine/sql_error.h"
 #include "engine/translator.h"
+#include "engine/value_text.h"
 
 namespace sandbox {
 
@@ -39,7 +40,17 @@ struct Expr {
     Kind kind = Kind::Unknown;
     std::string typeHint;
     std::string columnName;  // set when the expression is a plain column reference
+    bool stringLiteral = false;  // a string literal that reads as a date
 };
+
+// A string literal compared with a datetime column converts to datetime first, as in SQL Server;
+// tsql_dateliteral does that when the other side holds a stored datetime.
+std::string comparedLiteral(const Expr& literal, const Expr& other)
+{
+    if (!literal.stringLiteral || other.stringLiteral)
+        return literal.sql;
+    return "tsql_dateliteral(" + literal.sql + ", " + other.sql + ")";
+}
 
 struct NamePart {
     std::string text;
@@ -487,7 +498,8 @@ private:
                     if (peekWord("ALL") || peekWord("ANY") || peekWord("SOME"))
                         throw SqlError(156, 15, 1, "Incorrect syntax near the keyword '" + peek().text + "'.");
                     Expr right = additive();
-                    return Expr{left.sql + " " + std::string(sqlite) + " " + right.sql + " COLLATE SQLSERVER",
+                    return Expr{comparedLiteral(left, right) + " " + std::string(sqlite) + " " + comparedLiteral(right, left) +
+                                    " COLLATE SQLSERVER",
                                 Kind::Number, "", ""};
                 }
             }
@@ -527,7 +539,8 @@ private:
             Expr low = additive();
             expectWord("AND");
             Expr high = additive();
-            return Expr{left.sql + " " + no + "BETWEEN " + low.sql + " AND " + high.sql, Kind::Number, "", ""};
+            return Expr{left.sql + " " + no + "BETWEEN " + comparedLiteral(low, left) + " AND " + comparedLiteral(high, left),
+                        Kind::Number, "", ""};
         }
         if (negate)
             fail();
@@ -618,9 +631,12 @@ private:
             bool integral = t.text.find_first_of(".eE") == std::string::npos;
             return Expr{t.text, Kind::Number, integral ? "" : "", ""};
         }
-        case TokenKind::String:
+        case TokenKind::String: {
             take();
-            return Expr{stringLiteral(t.text), Kind::String, "", ""};
+            Expr literal{stringLiteral(t.text), Kind::String, "", ""};
+            literal.stringLiteral = parseDateTime(t.text).has_value();
+            return literal;
+        }
         case TokenKind::Hex:
             take();
             return Expr{hexLiteral(t.text), Kind::Unknown, "", ""};

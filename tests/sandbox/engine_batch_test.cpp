@@ -157,6 +157,10 @@ TEST_F(EngineBatchTest, IdentityColumnsDatesAndDecimalsAsSqlServerStoresThem)
     run("UPDATE Voyages SET Sailed = '12/31/1999' WHERE VoyageID = 2");
     EXPECT_EQ(column("SELECT CONVERT(varchar(10), Sailed, 120) FROM Voyages WHERE VoyageID = 2"),
               (std::vector<std::string>{"1999-12-31"}));
+    // Date literals in any form SQL Server reads compare with stored dates as dates.
+    EXPECT_EQ(column("SELECT VoyageID FROM Voyages WHERE Sailed = '19970704' OR Sailed BETWEEN '12/31/1999' AND '1999-12-31 00:00' ORDER BY 1"),
+              (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(column("SELECT COUNT(*) FROM Voyages WHERE '1997-07-04' = Sailed"), (std::vector<std::string>{"2"}));
     EXPECT_EQ(fail("INSERT INTO Voyages (Sailed) VALUES ('not a date')"),
               (std::vector<std::string>{"241: Syntax error converting datetime from character string."}));
 }

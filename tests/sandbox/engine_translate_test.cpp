@@ -43,6 +43,8 @@ TEST(EngineTranslate, NamesTopAndLiterals)
     EXPECT_EQ(select("SELECT o.[Name] N FROM dbo.sysobjects AS o WHERE o.xtype <> 'U'"),
               "SELECT \"o\".\"Name\" AS \"N\" FROM \"sysobjects\" AS \"o\" WHERE \"o\".\"xtype\" <> 'U' COLLATE SQLSERVER");
     EXPECT_EQ(select("SELECT 'it''s', 0x0AFF"), "SELECT 'it''s', X'0AFF'");
+    EXPECT_EQ(select("SELECT 1 FROM t WHERE d > '19970704'"),
+              "SELECT 1 FROM \"t\" WHERE \"d\" > tsql_dateliteral('19970704', \"d\") COLLATE SQLSERVER");
 }
 
 TEST(EngineTranslate, PlusBecomesConcatenationOrAddition)
