@@ -94,8 +94,8 @@ TEST_F(ServerAdminTest, ListsTheObjectsOfADatabaseWithOwnerDateAndSystemFlag)
     EXPECT_EQ(namesOf(admin->views("Harbor"), false),
               QStringList({"CurrentProducts", "CustomersByCountry", "EmployeeManagers", "OrderSummary", "ProductCatalog"}));
     EXPECT_EQ(namesOf(admin->storedProcedures("Harbor"), false),
-              QStringList({"AddOrder", "CustomerOrderCount", "EmployeeLabel", "FindCustomers", "ListCategories", "MonthlyShipmentReport",
-                           "OrderTotals", "ProductsByPrice", "SalesByYear", "UpdateDiscount"}));
+              QStringList({"AddOrder", "CustomerOrderCount", "EmployeeLabel", "FindCustomers", "ListCategories",
+                           "MonthlyShipmentReport", "OrderTotals", "ProductsByPrice", "SalesByYear", "UpdateDiscount"}));
     EXPECT_EQ(namesOf(admin->userDefinedFunctions("Harbor"), false),
               QStringList({"fnCustomerOrders", "fnFullName", "fnOrderTotal", "fnReportingChain"}));
 
