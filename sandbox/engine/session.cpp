@@ -758,19 +758,25 @@ void Session::rethrowConstraint(const SqlError& error, const std::string& table,
                                            "'. The conflict occurred in database '" + current_ + "', table '" + table + "'.");
         }
         if (verb == "DELETE") {
-            std::string fk = lookup("SELECT f.name FROM sysreferences r JOIN sysobjects f ON f.id = r.constid "
-                                    "JOIN sysobjects t ON t.id = r.rkeyid WHERE t.name = ?1 LIMIT 1");
-            std::string child = lookup("SELECT c.name FROM sysreferences r JOIN sysobjects c ON c.id = r.fkeyid "
-                                       "JOIN sysobjects t ON t.id = r.rkeyid WHERE t.name = ?1 LIMIT 1");
+            const char* firstReference =
+                "FROM sysreferences r JOIN sysobjects t ON t.id = r.rkeyid WHERE t.name = ?1 ORDER BY r.constid LIMIT 1";
+            std::string fk = lookup(std::string("SELECT (SELECT f.name FROM sysobjects f WHERE f.id = r.constid) ") + firstReference);
+            std::string child = lookup(std::string("SELECT (SELECT c.name FROM sysobjects c WHERE c.id = r.fkeyid) ") + firstReference);
+            std::string column = lookup(std::string("SELECT (SELECT c.name FROM syscolumns c WHERE c.id = r.fkeyid AND c.colid = r.fkey1) ") +
+                                        firstReference);
             throw SqlError(547, 16, 1, "DELETE statement conflicted with COLUMN REFERENCE constraint '" + fk +
-                                           "'. The conflict occurred in database '" + current_ + "', table '" + child + "'.");
+                                           "'. The conflict occurred in database '" + current_ + "', table '" + child + "'" +
+                                           (column.empty() ? "" : ", column '" + column + "'") + ".");
         }
-        std::string fk = lookup("SELECT f.name FROM sysobjects f JOIN sysobjects t ON f.parent_obj = t.id "
-                                "WHERE t.name = ?1 AND f.xtype = 'F' LIMIT 1");
-        std::string parent = lookup("SELECT p.name FROM sysreferences r JOIN sysobjects p ON p.id = r.rkeyid "
-                                    "JOIN sysobjects t ON t.id = r.fkeyid WHERE t.name = ?1 LIMIT 1");
+        // SQLite does not say which key failed; the table's first foreign key is named.
+        const char* firstKey = "FROM sysreferences r JOIN sysobjects t ON t.id = r.fkeyid WHERE t.name = ?1 ORDER BY r.constid LIMIT 1";
+        std::string fk = lookup(std::string("SELECT (SELECT f.name FROM sysobjects f WHERE f.id = r.constid) ") + firstKey);
+        std::string parent = lookup(std::string("SELECT (SELECT p.name FROM sysobjects p WHERE p.id = r.rkeyid) ") + firstKey);
+        std::string column = lookup(std::string("SELECT (SELECT c.name FROM syscolumns c WHERE c.id = r.rkeyid AND c.colid = r.rkey1) ") +
+                                    firstKey);
         throw SqlError(547, 16, 1, verb + " statement conflicted with COLUMN FOREIGN KEY constraint '" + fk +
-                                       "'. The conflict occurred in database '" + current_ + "', table '" + parent + "'.");
+                                       "'. The conflict occurred in database '" + current_ + "', table '" + parent + "'" +
+                                       (column.empty() ? "" : ", column '" + column + "'") + ".");
     }
     default:
         throw error;

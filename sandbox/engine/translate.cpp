@@ -247,7 +247,7 @@ private:
                 break;
         }
         if (peekWord("INTO"))
-            throw SqlError(156, 15, 1, "SELECT INTO is not supported by the Norvane sandbox.");
+            throw SqlError(50000, 16, 1, "SELECT INTO is not supported by the Norvane sandbox.");
         if (acceptWord("FROM"))
             sql += " FROM " + fromClause();
         if (acceptWord("WHERE"))
@@ -368,6 +368,11 @@ private:
             bool needsAlias = false;
             std::string implicitAlias;
             sql = objectName(needsAlias, implicitAlias);
+            if (peek().isSymbol("(") && !(peek(1).isWord("NOLOCK") || peek(1).isWord("READUNCOMMITTED") ||
+                                          peek(1).isWord("HOLDLOCK") || peek(1).isWord("UPDLOCK") ||
+                                          peek(1).isWord("ROWLOCK") || peek(1).isWord("TABLOCK")))
+                throw SqlError(50000, 16, 1, "The Norvane sandbox does not run user-defined function bodies ('" +
+                                                 implicitAlias + "').");
             if (!peekWord("AS") && !isAliasToken(peek()) && needsAlias)
                 sql += " AS " + quoteIdentifier(implicitAlias);
         }

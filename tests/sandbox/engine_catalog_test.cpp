@@ -100,6 +100,26 @@ TEST_F(EngineCatalogTest, CatalogQueriesOfTheTableWindows)
               (std::vector<std::string>{"V "}));
 }
 
+TEST_F(EngineCatalogTest, ForeignKeyViolationsNameTheConstraint)
+{
+    RecordingSink sink;
+    session->executeBatch("INSERT INTO Orders (CustomerID) VALUES ('NONE')", sink);
+    ASSERT_EQ(sink.messages.size(), 2u);
+    EXPECT_EQ(sink.messages[0].number, 547);
+    EXPECT_EQ(sink.messages[0].text, "INSERT statement conflicted with COLUMN FOREIGN KEY constraint 'FK_Orders_Customers'. "
+                                     "The conflict occurred in database 'Harbor', table 'Customers', column 'CustomerID'.");
+    EXPECT_EQ(sink.messages[1].number, 3621);
+    EXPECT_EQ(sink.messages[1].text, "The statement has been terminated.");
+
+    run("INSERT INTO Customers VALUES ('ALFKI', 'Alfreds') INSERT INTO Orders (CustomerID) VALUES ('ALFKI')");
+    EXPECT_EQ(fail("DELETE FROM Customers"),
+              (std::vector<std::string>{"547: DELETE statement conflicted with COLUMN REFERENCE constraint 'FK_Orders_Customers'. "
+                                        "The conflict occurred in database 'Harbor', table 'Orders', column 'CustomerID'."}));
+    auto function = fail("SELECT * FROM fnCustomerOrders('ALFKI')");
+    ASSERT_EQ(function.size(), 1u);
+    EXPECT_NE(function[0].find("does not run user-defined function bodies"), std::string::npos);
+}
+
 TEST_F(EngineCatalogTest, SpPkeysListsTheKeyColumnsInOrder)
 {
     RecordingSink sink = run("sp_pkeys @table_name = 'Order Details', @table_owner ='dbo' ,@table_qualifier = 'Harbor'");
