@@ -69,6 +69,21 @@ TEST_F(HarborNames, CommentsTextOfACheckConstraint)
     EXPECT_EQ(GetCommentsText("CK_Employees_BirthDate"), "([BirthDate] < [HireDate])");
 }
 
+TEST_F(HarborNames, CommentsTextIsTheFirstRowOnlyWhileObjectTextIsWhole)
+{
+    // The procedure's 4,332 characters are kept in two rows of at most 4,000.
+    const QString firstRow = GetCommentsText("MonthlyShipmentReport");
+    EXPECT_EQ(firstRow.size(), 4000);
+    EXPECT_TRUE(firstRow.startsWith("CREATE PROCEDURE MonthlyShipmentReport"));
+    EXPECT_FALSE(firstRow.contains("ORDER BY ShipMonth"));
+
+    const QString whole = GetObjectText("MonthlyShipmentReport");
+    EXPECT_TRUE(whole.startsWith("CREATE PROCEDURE MonthlyShipmentReport\r\n\t@Year int = 1997\r\nAS\r\n"));
+    EXPECT_TRUE(whole.contains("-- Note 53: this report counts the shipments of each shipper per month.\r\n"));
+    EXPECT_TRUE(whole.contains("Straddle marker line.\r\n-- Monthly totals follow in the second stored piece.\r\n"));
+    EXPECT_TRUE(whole.trimmed().endsWith("ORDER BY ShipMonth, s.CompanyName"));
+}
+
 TEST_F(AwkwardNames, QuotesAndBracketsInNamesWork)
 {
     EXPECT_EQ(GetQualifiedName("O'Brien", false), "[HelpersScratch].[dbo].[O'Brien]");
