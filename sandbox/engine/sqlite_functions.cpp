@@ -204,6 +204,35 @@ void addFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_double(ctx, (ia ? static_cast<double>(xa) : da) + (ib ? static_cast<double>(xb) : db));
 }
 
+// a / b and a % b with SQL Server's divide-by-zero error; integers divide as integers.
+void divideFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]))
+        return sqlite3_result_null(ctx);
+    const bool modulo = sqlite3_user_data(ctx) != nullptr;
+    auto numeric = [](sqlite3_value* v) -> std::optional<ParsedNumber> {
+        if (sqlite3_value_type(v) == SQLITE_INTEGER)
+            return ParsedNumber{true, sqlite3_value_int64(v), static_cast<double>(sqlite3_value_int64(v))};
+        if (sqlite3_value_type(v) == SQLITE_FLOAT)
+            return ParsedNumber{false, 0, sqlite3_value_double(v)};
+        return parseNumber(textArg(v));
+    };
+    auto a = numeric(argv[0]);
+    auto b = numeric(argv[1]);
+    if (!a || !b)
+        return resultError(ctx, 8114, 16, "Error converting data type varchar to numeric.");
+    if ((b->isInteger && b->integer == 0) || (!b->isInteger && b->real == 0.0))
+        return resultError(ctx, 8134, 16, "Divide by zero error encountered.");
+    if (a->isInteger && b->isInteger) {
+        if (b->integer == -1)
+            return sqlite3_result_int64(ctx, modulo ? 0 : -a->integer);
+        return sqlite3_result_int64(ctx, modulo ? a->integer % b->integer : a->integer / b->integer);
+    }
+    const double x = a->isInteger ? static_cast<double>(a->integer) : a->real;
+    const double y = b->isInteger ? static_cast<double>(b->integer) : b->real;
+    sqlite3_result_double(ctx, modulo ? std::fmod(x, y) : x / y);
+}
+
 std::vector<std::string> utf8Characters(const std::string& text)
 {
     std::vector<std::string> characters;
@@ -961,6 +990,8 @@ void registerTsqlFunctions(sqlite3* db, const ConnectionContext* context)
         sqlite3_create_function(db, spec.name, spec.arguments, deterministic, nullptr, spec.function, nullptr, nullptr);
     // Functions told apart by their user data.
     static char upper = 'U';
+    sqlite3_create_function(db, "tsql_divide", 2, deterministic, nullptr, divideFunction, nullptr, nullptr);
+    sqlite3_create_function(db, "tsql_modulo", 2, deterministic, &upper, divideFunction, nullptr, nullptr);
     sqlite3_create_function(db, "tsql_upper", 1, deterministic, &upper, caseFunction, nullptr, nullptr);
     sqlite3_create_function(db, "tsql_lower", 1, deterministic, nullptr, caseFunction, nullptr, nullptr);
     sqlite3_create_function(db, "tsql_ltrim", 1, deterministic, &upper, trimFunction, nullptr, nullptr);

@@ -595,8 +595,13 @@ private:
         Expr left = unary();
         while (peek().isSymbol("*") || peek().isSymbol("/") || peek().isSymbol("%")) {
             std::string op = take().text;
+            const bool nonZeroLiteral = peek().kind == TokenKind::Number && peek().text.find_first_not_of("0.") != std::string::npos;
             Expr right = unary();
-            left = Expr{"(" + left.sql + " " + op + " " + right.sql + ")", Kind::Number, "", ""};
+            if (op == "*" || nonZeroLiteral)
+                left = Expr{"(" + left.sql + " " + op + " " + right.sql + ")", Kind::Number, "", ""};
+            else  // SQL Server stops with error 8134 where SQLite would quietly give NULL
+                left = Expr{std::string(op == "/" ? "tsql_divide(" : "tsql_modulo(") + left.sql + ", " + right.sql + ")",
+                            Kind::Number, "", ""};
         }
         return left;
     }

@@ -186,6 +186,34 @@ TEST_F(EngineBatchTest, KillEndsAnotherSessionAndSpWhoFilters)
     EXPECT_TRUE(run("sp_who 'clerk'").results.at(0).rows.empty());
 }
 
+TEST_F(EngineBatchTest, MalformedAndUnsupportedInputEndsInErrorsNotCrashes)
+{
+    const char* inputs[] = {
+        "SELECT", "SELECT (", "SELECT 'a' +", "INSERT", "UPDATE Ships SET", "EXEC", "IF", "IF 1 = 1", "BEGIN", "END", "ELSE",
+        "SELECT CASE", "USE", "DECLARE @", "SET @x = 1", "WAITFOR", "KILL", "KILL x", "BACKUP", "RESTORE DATABASE",
+        "sp_pkeys", "sp_helptext", "SELECT * FROM [unclosed", "/* unclosed", "SELECT 1 FROM Ships a b",
+        "SELECT CAST(1 AS nosuchtype)", "SELECT CONVERT(int, 'abc')", "SELECT 1 / 0", "SELECT 5 % 0",
+        "SELECT SUBSTRING('a', 1, -1)", "RAISERROR", "PRINT", "SELECT * FROM a.b.c.d.e", "WHILE 1 = 1 PRINT 'x'",
+        "SELECT * INTO Copy FROM Ships", "DECLARE @t TABLE (a int)", "SELECT dbo.fnX(1)", "CREATE", "DROP", "ALTER DATABASE",
+        "SELECT 1 UNION", "SELECT ALL", "INSERT INTO Ships VALUES (1, 'a', 1, 1)", "UPDATE Nowhere SET a = 1",
+        "DELETE FROM Ships FROM Ships", "SELECT @@NOSUCHTHING", "EXEC ('SELECT FROM')", "sp_who 1, 2, 3, 4",
+        "SELECT ShipID FROM Ships GROUP BY", "SELECT 1 ORDER BY", "TRUNCATE Ships", "SAVE TRANSACTION s", "x"};
+    for (const char* input : inputs) {
+        RecordingSink sink;
+        session->executeBatch(input, sink);
+        EXPECT_FALSE(sink.errors().empty()) << input;
+        for (const RecordedDone& d : sink.dones) {
+            if (d.failed) {
+                EXPECT_FALSE(sink.messages.empty()) << input;
+            }
+        }
+    }
+    EXPECT_EQ(fail("SELECT 1 / 0"), (std::vector<std::string>{"8134: Divide by zero error encountered."}));
+    EXPECT_EQ(column("SELECT 7 / 2, 7 % 3, 7.0 / 2"), (std::vector<std::string>{"3"}));
+    // The session still works afterwards.
+    EXPECT_EQ(column("SELECT COUNT(*) FROM Ships"), (std::vector<std::string>{"0"}));
+}
+
 TEST_F(EngineBatchTest, CancellationStopsBetweenRows)
 {
     run("INSERT INTO Ships VALUES (1, 'A', 1) INSERT INTO Ships VALUES (2, 'B', 1) INSERT INTO Ships VALUES (3, 'C', 1)");
