@@ -83,6 +83,7 @@ void Engine::Impl::createDatabase(const std::string& name)
     createFile(name, 0);
     int id = catalog::registerDatabase(master.get(), name, registry.fileOf(name).string());
     registry.add({name, id});
+    registry.bumpGeneration();  // sessions holding the file of an earlier database of this name reopen it
 }
 
 void Engine::Impl::dropDatabase(const std::string& name, int droppingSpid)
@@ -102,6 +103,7 @@ void Engine::Impl::dropDatabase(const std::string& name, int droppingSpid)
     std::filesystem::path file = registry.fileOf(entry->name);
     for (const char* suffix : {"", "-wal", "-shm"})
         std::filesystem::remove(file.string() + suffix);
+    registry.bumpGeneration();
 }
 
 void Engine::Impl::registerSession(const SessionRecord& record)

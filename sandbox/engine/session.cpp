@@ -267,6 +267,7 @@ void Session::executeBatch(const std::string& sql, ResultSink& sink)
             if (c.db && !sqlite3_get_autocommit(c.db.get()))
                 sqlite3_exec(c.db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
         tranCount_ = 0;
+        connections_.clear();
         sendError(sink, SqlError(6106, 20, 1, "Process ID " + std::to_string(info_.spid) + " was ended by KILL."));
         sink.statementDone(std::nullopt, true);
         return;
@@ -485,7 +486,12 @@ void Session::runSelect(std::size_t begin, std::size_t end, ResultSink& sink)
 {
     TranslatedSelect translated = translateSelectStatement(tokens_, begin, end, translateContext());
     sqlite3* db = database();
-    StatementHandle statement = prepare(db, translated.sql);
+    StatementHandle statement;
+    try {
+        statement = prepare(db, translated.sql);
+    } catch (const SqlError& error) {
+        rethrowWithWrittenName(error, translated.names);
+    }
     sqlite3_stmt* st = statement.get();
     const int count = sqlite3_column_count(st);
 
@@ -709,6 +715,8 @@ void Session::runDml(std::size_t begin, std::size_t end, ResultSink& sink)
         if (rc != SQLITE_DONE && rc != SQLITE_ROW)
             throwSqliteError(db, rc);
     } catch (const SqlError& error) {
+        if (error.number == 208)
+            rethrowWithWrittenName(error, translated.names);
         rethrowConstraint(error, translated.targetTable, verb);
     }
     rowCount_ = sqlite3_changes64(db);

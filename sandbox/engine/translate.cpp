@@ -86,6 +86,7 @@ public:
         TranslatedSelect result;
         result.sql = query(&result.items);
         expectEnd();
+        result.names = names_;
         return result;
     }
 
@@ -98,13 +99,17 @@ public:
 
     TranslatedDml dml()
     {
+        TranslatedDml result;
         if (peekWord("INSERT"))
-            return insert();
-        if (peekWord("UPDATE"))
-            return update();
-        if (peekWord("DELETE"))
-            return remove();
-        fail();
+            result = insert();
+        else if (peekWord("UPDATE"))
+            result = update();
+        else if (peekWord("DELETE"))
+            result = remove();
+        else
+            fail();
+        result.names = names_;
+        return result;
     }
 
 private:
@@ -115,6 +120,7 @@ private:
     const TranslateContext& context_;
     std::string lastSchema_;  // the last object name read, as SQLite names it
     std::string lastTable_;
+    std::vector<WrittenName> names_;
 
     // ---- token access --------------------------------------------------
     const Token& peek(std::size_t ahead = 0) const
@@ -432,6 +438,9 @@ private:
         if (peek().kind == TokenKind::Word && !peek().text.empty() && peek().text[0] == '#')
             throw invalidObjectName(peek().text);
         std::vector<NamePart> parts = dottedName();
+        std::string written;
+        for (std::size_t k = at; k < pos_; ++k)
+            written += tokens_[k].kind == TokenKind::Quoted ? "[" + tokens_[k].text + "]" : tokens_[k].text;
         std::string name = parts.back().text;
         std::string owner = parts.size() >= 2 ? parts[parts.size() - 2].text : "";
         std::string db = parts.size() >= 3 ? parts[parts.size() - 3].text : "";
@@ -450,6 +459,7 @@ private:
             schema = context_.attach ? context_.attach(db) : db;
         lastSchema_ = schema;
         lastTable_ = name;
+        names_.push_back({schema.empty() ? name : schema + "." + name, written});
         return schema.empty() ? quoteIdentifier(name) : quoteIdentifier(schema) + "." + quoteIdentifier(name);
     }
 
@@ -1152,6 +1162,21 @@ private:
 };
 
 }  // namespace
+
+void rethrowWithWrittenName(const SqlError& error, const std::vector<WrittenName>& names)
+{
+    const std::string text = error.what();
+    const std::string prefix = "Invalid object name '";
+    if (error.number == 208 && text.rfind(prefix, 0) == 0) {
+        const std::string name = text.substr(prefix.size(), text.size() - prefix.size() - 2);
+        for (const WrittenName& n : names) {
+            const std::string table = n.sqlite.substr(n.sqlite.rfind('.') == std::string::npos ? 0 : n.sqlite.rfind('.') + 1);
+            if (equalsIgnoreCase(table, name) || equalsIgnoreCase(n.sqlite, name))
+                throw invalidObjectName(n.written);
+        }
+    }
+    throw error;
+}
 
 bool isReservedWord(const std::string& word)
 {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/result_sink.h"
+#include "engine/sql_error.h"
 #include "engine/tokenizer.h"
 
 namespace sandbox {
@@ -39,9 +40,16 @@ struct SelectItem {
     std::string assignVariable; // SELECT @v = expr: the variable name
 };
 
+// A table name as SQLite sees it ("schema.table" or "table") and as the statement wrote it, for error 208.
+struct WrittenName {
+    std::string sqlite;
+    std::string written;
+};
+
 struct TranslatedSelect {
     std::string sql;
     std::vector<SelectItem> items;
+    std::vector<WrittenName> names;
 };
 
 TranslatedSelect translateSelectStatement(const std::vector<Token>& tokens, std::size_t begin, std::size_t end,
@@ -53,7 +61,11 @@ std::string translateExpressionWith(const std::vector<Token>& tokens, std::size_
 struct TranslatedDml {
     std::string sql;
     std::string targetTable;
+    std::vector<WrittenName> names;
 };
+
+// Error 208 names the object as the statement wrote it: rewrites "Invalid object name 'x'." accordingly.
+[[noreturn]] void rethrowWithWrittenName(const SqlError& error, const std::vector<WrittenName>& names);
 TranslatedDml translateDml(const std::vector<Token>& tokens, std::size_t begin, std::size_t end,
                            const TranslateContext& context);
 

@@ -66,6 +66,8 @@ TEST_F(EngineBatchTest, UseSendsEnvChangeAndUnknownDatabaseGives911)
 TEST_F(EngineBatchTest, ErrorsUseSqlServerNumbersAndTexts)
 {
     EXPECT_EQ(fail("SELECT * FROM NoSuchTable"), (std::vector<std::string>{"208: Invalid object name 'NoSuchTable'."}));
+    EXPECT_EQ(fail("SELECT * FROM Ships, dbo.[No Such]"), (std::vector<std::string>{"208: Invalid object name 'dbo.[No Such]'."}));
+    EXPECT_EQ(fail("DELETE FROM Harbor.dbo.Gone"), (std::vector<std::string>{"208: Invalid object name 'Harbor.dbo.Gone'."}));
     EXPECT_EQ(fail("SELECT Nope FROM Ships"), (std::vector<std::string>{"207: Invalid column name 'Nope'."}));
     EXPECT_EQ(fail("EXEC sp_nothing"), (std::vector<std::string>{"2812: Could not find stored procedure 'sp_nothing'."}));
     EXPECT_EQ(fail("CREATE TABLE Ships (A int)"),
@@ -281,6 +283,16 @@ TEST_F(EngineBatchTest, DropDatabaseAndSampleLoading)
     } catch (const std::exception& error) {
         EXPECT_NE(std::string(error.what()).find("02_broken.sql, batch 2"), std::string::npos) << error.what();
     }
+    // Another session that read Fleet before it was recreated sees the new database, not the deleted file.
+    auto reader = engine->openSession(SessionInfo{61, "sa", "", ""});
+    RecordingSink before;
+    reader->executeBatch("SELECT COUNT(*) FROM Fleet..Boats", before);
+    ASSERT_EQ(before.results.size(), 1u);
+    run("USE master DROP DATABASE Fleet CREATE DATABASE Fleet");
+    RecordingSink after;
+    reader->executeBatch("SELECT COUNT(*) FROM Fleet..Boats", after);
+    EXPECT_EQ(after.errors(), (std::vector<std::string>{"208: Invalid object name 'Fleet..Boats'."}));
+    reader.reset();
     run("USE master DROP DATABASE Fleet");
     EXPECT_FALSE(engine->databaseExists("Fleet"));
     EXPECT_EQ(fail("DROP DATABASE Fleet"),
