@@ -108,6 +108,10 @@ private:
     std::uint64_t seenGeneration_ = 0;
 };
 
+// sp_helptext's rows for a definition stored in chunks: a row ends after each line break (kept with it)
+// and holds at most 255 characters, a longer line continuing in the next row.
+std::vector<std::string> helpTextLines(const std::vector<std::string>& chunks);
+
 // sp_pkeys, sp_helptext, sp_who and the answers for other procedures; throws SqlError.
 void runSystemProcedure(Session& session, const std::string& name, const std::vector<ProcedureArgument>& arguments,
                         ResultSink& sink);

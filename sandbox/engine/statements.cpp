@@ -141,6 +141,8 @@ private:
                 --caseDepth;
                 continue;
             }
+            if (caseDepth > 0)
+                continue;  // inside CASE ... END only expression words follow (ELSE among them)
             if (t.isWord("VALUES"))
                 insertHasSource = true;
             if (t.kind != TokenKind::Word || !startsStatement(t))

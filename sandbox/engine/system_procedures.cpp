@@ -115,8 +115,8 @@ void spPkeys(Session& session, const std::vector<ProcedureArgument>& arguments, 
     session.sendQuery(sql, {Value(*table), owner ? Value(*owner) : Value(Null{})}, columns, sink);
 }
 
-// sp_helptext's line breaking: rows end after each line break (kept), and a row holds at most
-// 255 characters, cut where the limit falls. Each stored chunk is broken on its own, as SQL Server does.
+}  // namespace
+
 std::vector<std::string> helpTextLines(const std::vector<std::string>& chunks)
 {
     constexpr std::size_t limit = 255;
@@ -164,6 +164,8 @@ std::vector<std::string> helpTextLines(const std::vector<std::string>& chunks)
         flush();
     return rows;
 }
+
+namespace {
 
 void spHelptext(Session& session, const std::vector<ProcedureArgument>& arguments, ResultSink& sink)
 {

@@ -73,12 +73,13 @@ TEST(EngineTranslate, StatementsSplitWithoutSemicolons)
         tokenize("SET NOCOUNT ON SELECT 1 UNION SELECT 2 INSERT t SELECT 1 UPDATE t SET a = 1 "
                  "IF @@TRANCOUNT > 0 ROLLBACK ELSE BEGIN PRINT 'x'; PRINT 'y' END "
                  "ALTER TABLE t ADD CONSTRAINT f FOREIGN KEY (a) REFERENCES u (a) ON DELETE CASCADE "
+                 "SELECT CASE WHEN a = 1 THEN 'x' ELSE CASE b WHEN 2 THEN 'y' END END FROM t "
                  "CREATE PROCEDURE p AS SELECT 1 SELECT 2");
     std::vector<Statement> statements = splitStatements(tokens);
     std::vector<std::string> heads;
     for (const Statement& s : statements)
         heads.push_back(tokens[s.begin].text + "/" + std::to_string(s.end - s.begin));
-    EXPECT_EQ(heads, (std::vector<std::string>{"SET/3", "SELECT/5", "INSERT/4", "UPDATE/6", "IF/13", "ALTER/19", "CREATE/8"}));
+    EXPECT_EQ(heads, (std::vector<std::string>{"SET/3", "SELECT/5", "INSERT/4", "UPDATE/6", "IF/13", "ALTER/19", "SELECT/19", "CREATE/8"}));
     ASSERT_EQ(statements[4].body.size(), 1u);
     ASSERT_EQ(statements[4].elseBody.size(), 1u);
     EXPECT_EQ(statements[4].elseBody[0].kind, Statement::Kind::Block);
