@@ -600,15 +600,17 @@ void registerTsqlFunctions(sqlite3* db, const ConnectionContext* context)
     for (const FunctionSpec& spec : plain)
         sqlite3_create_function(db, spec.name, spec.arguments, deterministic, nullptr, spec.function, nullptr, nullptr);
     // Functions told apart by their user data.
-    static char upper = 'U';
+    // A non-null marker tells the second variant of a pair apart.
+    static const char markerText = 'U';
+    void* marker = const_cast<char*>(&markerText);
     sqlite3_create_function(db, "tsql_divide", 2, deterministic, nullptr, divideFunction, nullptr, nullptr);
-    sqlite3_create_function(db, "tsql_modulo", 2, deterministic, &upper, divideFunction, nullptr, nullptr);
-    sqlite3_create_function(db, "tsql_upper", 1, deterministic, &upper, caseFunction, nullptr, nullptr);
+    sqlite3_create_function(db, "tsql_modulo", 2, deterministic, marker, divideFunction, nullptr, nullptr);
+    sqlite3_create_function(db, "tsql_upper", 1, deterministic, marker, caseFunction, nullptr, nullptr);
     sqlite3_create_function(db, "tsql_lower", 1, deterministic, nullptr, caseFunction, nullptr, nullptr);
-    sqlite3_create_function(db, "tsql_ltrim", 1, deterministic, &upper, trimFunction, nullptr, nullptr);
+    sqlite3_create_function(db, "tsql_ltrim", 1, deterministic, marker, trimFunction, nullptr, nullptr);
     sqlite3_create_function(db, "tsql_rtrim", 1, deterministic, nullptr, trimFunction, nullptr, nullptr);
     sqlite3_create_function(db, "getdate", 0, flags, nullptr, getDateFunction, nullptr, nullptr);
-    sqlite3_create_function(db, "getutcdate", 0, flags, &upper, getDateFunction, nullptr, nullptr);
+    sqlite3_create_function(db, "getutcdate", 0, flags, marker, getDateFunction, nullptr, nullptr);
     static const char* mathNames[] = {"abs", "round", "floor", "ceiling", "sign", "power", "sqrt", "square"};
     for (const char* name : mathNames)
         sqlite3_create_function(db, (std::string("tsql_") + name).c_str(), -1, deterministic, const_cast<char*>(name),
