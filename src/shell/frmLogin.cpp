@@ -63,8 +63,8 @@ void selectEntry(QComboBox* combo, const QString& text)
     }
 }
 
-// ADAPTER: step 8 of Connect loads the keyword table of the code window. The keyword module is
-// written beside this dialog; its loader is called here once it is in the tree.
+// Step 8 of Connect loads the keyword table of the code window. The keyword table comes
+// with the code window; until then there is nothing to load.
 void loadKeywordTable() {}
 
 }  // namespace

@@ -246,11 +246,14 @@ QWidget* frmMain::openChild(const QString& typeName, const std::function<QWidget
     QWidget* widget = create(nullptr);
     if (!widget)
         return nullptr;
+    // The window set its designed size at load; the frame must not shrink it to its size hint.
+    const QSize designedSize = widget->size();
     QMdiSubWindow* sub = mdiArea_->addSubWindow(widget);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setObjectName(typeName + "Window");
     children_.append({typeName, QPointer<QMdiSubWindow>(sub)});
     sub->show();
+    sub->resize(designedSize + (sub->size() - widget->size()));
     mdiArea_->setActiveSubWindow(sub);
     return widget;
 }

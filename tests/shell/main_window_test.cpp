@@ -91,6 +91,8 @@ TEST_F(MainWindow, AMenuCommandTwiceShowsOneWindowBroughtToTheFront)
     main.menuCommand("mnuTables")->trigger();
     QPointer<QWidget> first = tablesWindowOf(main);
     ASSERT_TRUE(first);
+    // The child keeps its designed size: 12000 by 8100 twips less the caption allowance, in whole pixels.
+    EXPECT_EQ(first->size(), QSize(800, 514));
     QWidget* other = main.openChild("probe", [](QWidget* parent) {
         auto* window = new QWidget(parent);
         window->setWindowTitle("Probe");
