@@ -702,6 +702,24 @@ void TableWriter::rebuildSqliteTable(std::int64_t tableId, const std::string& ta
         while (columns.step())
             shared += (shared.empty() ? "" : ", ") + quoteName(columns.text(0));
     }
+    // A column that now refuses NULL while rows hold one fails as SQL Server's ALTER TABLE does.
+    {
+        Statement required(db_,
+                           "SELECT name FROM syscolumns WHERE id = ?1 AND number = 0 AND isnullable = 0 AND iscomputed = 0 "
+                           "AND (status & 128) = 0 AND xtype <> 189 ORDER BY colid");
+        required.bind(1, tableId);
+        while (required.step()) {
+            const std::string column = required.text(0);
+            if (shared.find(quoteName(column)) == std::string::npos)
+                continue;
+            if (queryInteger(db_, "SELECT 1 FROM " + quoteName(tableName) + " WHERE " + quoteName(column) + " IS NULL LIMIT 1")) {
+                // The statement's savepoint takes the half-built table away again.
+                throw SqlError(515, 16, 2,
+                               "Cannot insert the value NULL into column '" + column + "', table '" + catalogDatabaseName(db_) +
+                                   ".dbo." + tableName + "'; column does not allow nulls. UPDATE fails.");
+            }
+        }
+    }
     execute(db_, "PRAGMA legacy_alter_table = ON; PRAGMA ignore_check_constraints = ON; PRAGMA defer_foreign_keys = ON");
     try {
         if (!shared.empty())

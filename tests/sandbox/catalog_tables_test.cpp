@@ -234,6 +234,20 @@ TEST_F(TableTest, AlterTableAddsAndDropsConstraintsAndColumnsKeepingRows)
     EXPECT_EQ(rows("SELECT * FROM Orders"), (Rows{{"1", "ALFKI", "NULL"}}));
     exec("INSERT INTO Orders (OrderID) VALUES (2)");
     EXPECT_EQ(value("SELECT rows FROM sysindexes WHERE id = " + idOf("Orders")), "2");
+
+    ASSERT_TRUE(run("ALTER TABLE Orders ADD CONSTRAINT DF_Orders_Shipped DEFAULT ('19990101') FOR Shipped"));
+    EXPECT_EQ(failure("ALTER TABLE Orders ALTER COLUMN CustomerID nchar(8) NOT NULL"),
+              "515 16: Cannot insert the value NULL into column 'CustomerID', table 'Shop.dbo.Orders'; column does not allow "
+              "nulls. UPDATE fails.");
+    exec("UPDATE Orders SET CustomerID = 'ANATR' WHERE CustomerID IS NULL");
+    ASSERT_TRUE(run("ALTER TABLE Orders ALTER COLUMN CustomerID nchar(8) NOT NULL"));
+    EXPECT_EQ(rows("SELECT length, prec, isnullable, cdefault = " + idOf("DF_Orders_Shipped") + " FROM syscolumns WHERE id = " +
+                   idOf("Orders") + " AND colid IN (2, 3) ORDER BY colid"),
+              (Rows{{"16", "8", "0", "0"}, {"8", "23", "1", "1"}}));
+    exec("INSERT INTO Orders (OrderID, CustomerID) VALUES (3, 'X')");
+    EXPECT_EQ(value("SELECT Shipped FROM Orders WHERE OrderID = 3"), "19990101");
+    EXPECT_EQ(value("SELECT text FROM syscomments WHERE id = " + idOf("DF_Orders_Shipped")), "('19990101')");
+    EXPECT_EQ(failure("ALTER TABLE Orders DROP CONSTRAINT Nothing"), "3728 16: 'Nothing' is not a constraint.");
 }
 
 TEST_F(TableTest, RebuildingAReferencedTableKeepsForeignKeysIntact)
