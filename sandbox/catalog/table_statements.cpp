@@ -224,16 +224,22 @@ void createIndex(DdlContext& context, Cursor& cursor, bool unique, std::optional
             throw SqlError(1911, 16, 1, "Column name '" + column + "' does not exist in the target table or view.");
         colids.push_back(static_cast<int>(colid.integer(0)));
     }
-    std::string list;
-    for (const auto& item : ordered)
-        list += (list.empty() ? "" : ", ") + item;
-    execute(db, std::string("CREATE ") + (unique ? "UNIQUE " : "") + "INDEX " + quoteName(sqliteIndexName(table.name, indexName)) +
-                    " ON " + quoteName(table.name) + " (" + list + ")");
     int indid = 1;
     if (isClustered)
         execute(db, "DELETE FROM sysindexes WHERE indid = 0 AND id = " + std::to_string(table.id));
     else
         indid = nextIndexId(db, table.id);
+    std::string list;
+    for (const auto& item : ordered)
+        list += (list.empty() ? "" : ", ") + item;
+    try {
+        execute(db, std::string("CREATE ") + (unique ? "UNIQUE " : "") + "INDEX " +
+                        quoteName(sqliteIndexName(table.name, indexName)) + " ON " + quoteName(table.name) + " (" + list + ")");
+    } catch (const SqlError&) {
+        if (unique)
+            throw duplicateKeyError(db, table.name, columns, indid);
+        throw;
+    }
     insertIndexRow(db, table.id, indid, (unique ? 2 : 0) | (isClustered ? 16 : 0), static_cast<int>(colids.size()), indexName,
                    tableRowCount(db, table.name));
     Statement key(db, "INSERT INTO sysindexkeys (id, indid, colid, keyno) VALUES (?1, ?2, ?3, ?4)");

@@ -144,6 +144,60 @@ std::int64_t tableRowCount(sqlite3* db, const std::string& tableName)
 
 std::string sqliteIndexName(const std::string& table, const std::string& index) { return table + "." + index; }
 
+namespace {
+
+// The first key value more than one row holds, as SQL Server prints it; nullopt when the rows are unique.
+std::optional<std::string> duplicateKey(sqlite3* db, const std::string& tableName, const std::vector<std::string>& columns)
+{
+    std::string list;
+    for (const auto& column : columns)
+        list += (list.empty() ? "" : ", ") + quoteName(column);
+    Statement duplicate(db, "SELECT " + list + " FROM " + quoteName(tableName) + " GROUP BY " + list +
+                                " HAVING count(*) > 1 LIMIT 1");
+    if (!duplicate.step())
+        return std::nullopt;
+    std::string key;
+    for (int i = 0; i < static_cast<int>(columns.size()); ++i)
+        key += (i ? ", " : "") + (duplicate.isNull(i) ? std::string("NULL") : duplicate.text(i));
+    return key;
+}
+
+SqlError duplicateKeyError(int indid, const std::string& key)
+{
+    return SqlError(1505, 16, 1,
+                    "CREATE UNIQUE INDEX terminated because a duplicate key was found for index ID " + std::to_string(indid) +
+                        ". Most significant primary key is '" + key + "'.");
+}
+
+}  // namespace
+
+SqlError duplicateKeyError(sqlite3* db, const std::string& tableName, const std::vector<std::string>& columns, int indid)
+{
+    return duplicateKeyError(indid, duplicateKey(db, tableName, columns).value_or(""));
+}
+
+std::optional<SqlError> brokenKeyError(sqlite3* db, std::int64_t tableId, const std::string& tableName)
+{
+    std::vector<std::pair<int, std::vector<std::string>>> keys;
+    {
+        Statement query(db,
+                        "SELECT i.indid, c.name FROM sysindexes i JOIN sysindexkeys k ON k.id = i.id AND k.indid = i.indid "
+                        "JOIN syscolumns c ON c.id = k.id AND c.colid = k.colid AND c.number = 0 "
+                        "WHERE i.id = ?1 AND (i.status & 2) <> 0 ORDER BY i.indid, k.keyno");
+        query.bind(1, tableId);
+        while (query.step()) {
+            const int indid = static_cast<int>(query.integer(0));
+            if (keys.empty() || keys.back().first != indid)
+                keys.push_back({indid, {}});
+            keys.back().second.push_back(query.text(1));
+        }
+    }
+    for (const auto& [indid, columns] : keys)
+        if (const auto key = duplicateKey(db, tableName, columns))
+            return duplicateKeyError(indid, *key);
+    return std::nullopt;
+}
+
 std::int64_t TableWriter::uniqueConstraintName(const std::string& name)
 {
     if (!name.empty() && findObject(db_, name))
@@ -723,7 +777,14 @@ void TableWriter::rebuildSqliteTable(std::int64_t tableId, const std::string& ta
     execute(db_, "PRAGMA legacy_alter_table = ON; PRAGMA ignore_check_constraints = ON; PRAGMA defer_foreign_keys = ON");
     try {
         if (!shared.empty())
-            execute(db_, "INSERT INTO " + quoteName(temporary) + " (" + shared + ") SELECT " + shared + " FROM " + quoteName(tableName));
+            try {
+                execute(db_, "INSERT INTO " + quoteName(temporary) + " (" + shared + ") SELECT " + shared + " FROM " +
+                                 quoteName(tableName));
+            } catch (const SqlError&) {
+                if (auto broken = brokenKeyError(db_, tableId, tableName))
+                    throw *broken;
+                throw;
+            }
         execute(db_, "DROP TABLE " + quoteName(tableName));
         execute(db_, "ALTER TABLE " + quoteName(temporary) + " RENAME TO " + quoteName(tableName));
         for (const auto& index : indexes)

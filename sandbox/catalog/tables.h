@@ -94,6 +94,11 @@ std::string declaredTypeText(int xtype, int xusertype, int length, int xprec, in
 // Current row count of a user table.
 std::int64_t tableRowCount(sqlite3* db, const std::string& tableName);
 
+// SQL Server's error for a unique index over duplicate rows: 1505 with the first duplicate key found.
+SqlError duplicateKeyError(sqlite3* db, const std::string& tableName, const std::vector<std::string>& columns, int indid);
+// The same for whichever PRIMARY KEY or UNIQUE index of a catalogued table its rows break; nullopt when none.
+std::optional<SqlError> brokenKeyError(sqlite3* db, std::int64_t tableId, const std::string& tableName);
+
 // SQLite's name for a SQL Server index, unique in the file.
 std::string sqliteIndexName(const std::string& table, const std::string& index);
 

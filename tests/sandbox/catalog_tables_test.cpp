@@ -288,6 +288,15 @@ TEST_F(TableTest, BoundDefaultsAndIndexes)
     ASSERT_TRUE(run("CREATE CLUSTERED INDEX IX_Stock_OnHand ON Stock (OnHand DESC)"));
     EXPECT_EQ(rows("SELECT indid, status, keycnt, rows, name FROM sysindexes WHERE id = " + idOf("Stock") + " ORDER BY indid"),
               (Rows{{"1", "16", "1", "1", "IX_Stock_OnHand"}, {"2", "2", "1", "1", "IX_Stock_Sku"}}));
+    exec("INSERT INTO Stock VALUES ('B2', 7); INSERT INTO Stock VALUES ('C3', 7)");
+    EXPECT_EQ(failure("CREATE UNIQUE INDEX IX_Stock_Unique ON Stock (OnHand)"),
+              "1505 16: CREATE UNIQUE INDEX terminated because a duplicate key was found for index ID 3. Most significant "
+              "primary key is '7'.");
+    EXPECT_EQ(failure("ALTER TABLE Stock ADD CONSTRAINT PK_Stock PRIMARY KEY NONCLUSTERED (OnHand)"),
+              "1505 16: CREATE UNIQUE INDEX terminated because a duplicate key was found for index ID 3. Most significant "
+              "primary key is '7'.");
+    EXPECT_EQ(value("SELECT count(*) FROM sysobjects WHERE name = 'PK_Stock'"), "0");
+    exec("DELETE FROM Stock WHERE Sku <> 'A1'");
     EXPECT_EQ(failure("CREATE INDEX IX_Stock_Sku ON Stock (OnHand)"),
               "1913 16: There is already an index on table 'Stock' named 'IX_Stock_Sku'.");
     ASSERT_TRUE(run("DROP INDEX Stock.IX_Stock_OnHand"));
