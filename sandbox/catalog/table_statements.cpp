@@ -60,9 +60,12 @@ void alterTable(DdlContext& context, const std::vector<Token>& tokens, Cursor& c
     const QualifiedName name = cursor.qualifiedName();
     const FoundObject table = userTable(context, name);
     TableWriter writer(context.db, tokens);
+    bool checkRows = true;
     if (cursor.acceptWord("WITH")) {
-        if (!cursor.acceptWord("CHECK"))
+        if (!cursor.acceptWord("CHECK")) {
             cursor.expectWord("NOCHECK");
+            checkRows = false;
+        }
     }
     if (cursor.peek().isWord("CHECK") || cursor.peek().isWord("NOCHECK")) {
         // Enabling or disabling constraints changes nothing the catalog shows.
@@ -87,13 +90,17 @@ void alterTable(DdlContext& context, const std::vector<Token>& tokens, Cursor& c
             cursor.expectWord("VALUES");
         for (const auto& column : added.columns)
             writer.addColumn(table.id, table.name, column, true);
+        std::vector<std::int64_t> constraints;
         for (const auto& constraint : added.constraints)
             if (constraint.kind == ConstraintKind::PrimaryKey || constraint.kind == ConstraintKind::Unique)
-                writer.addConstraint(table.id, table.name, constraint);
+                constraints.push_back(writer.addConstraint(table.id, table.name, constraint));
         for (const auto& constraint : added.constraints)
             if (constraint.kind != ConstraintKind::PrimaryKey && constraint.kind != ConstraintKind::Unique)
-                writer.addConstraint(table.id, table.name, constraint);
+                constraints.push_back(writer.addConstraint(table.id, table.name, constraint));
         writer.rebuildSqliteTable(table.id, table.name);
+        if (checkRows)
+            for (const std::int64_t constraint : constraints)
+                writer.checkExistingRows(constraint, table.name);
     } else if (cursor.acceptWord("DROP")) {
         do {
             if (cursor.acceptWord("COLUMN")) {

@@ -316,7 +316,7 @@ void TableWriter::insertColumnRows(std::int64_t tableId, const std::string&, con
     }
 }
 
-void TableWriter::addDefault(std::int64_t tableId, const std::string& tableName, const std::string& column,
+std::int64_t TableWriter::addDefault(std::int64_t tableId, const std::string& tableName, const std::string& column,
                              const std::string& name, std::size_t begin, std::size_t end)
 {
     const int colid = columnId(tableId, tableName, column);
@@ -335,29 +335,82 @@ void TableWriter::addDefault(std::int64_t tableId, const std::string& tableName,
     Statement update(db_, "UPDATE syscolumns SET cdefault = ?1 WHERE id = ?2 AND number = 0 AND colid = ?3");
     update.bind(1, id).bind(2, tableId).bind(3, colid);
     update.run();
+    return id;
 }
 
-void TableWriter::addConstraint(std::int64_t tableId, const std::string& tableName, const ConstraintDefinition& constraint)
+std::int64_t TableWriter::addConstraint(std::int64_t tableId, const std::string& tableName,
+                                        const ConstraintDefinition& constraint)
 {
     switch (constraint.kind) {
     case ConstraintKind::PrimaryKey:
     case ConstraintKind::Unique:
-        addKey(tableId, tableName, constraint);
-        break;
+        return addKey(tableId, tableName, constraint);
     case ConstraintKind::ForeignKey:
-        addForeignKey(tableId, tableName, constraint);
-        break;
+        return addForeignKey(tableId, tableName, constraint);
     case ConstraintKind::Check:
-        addCheck(tableId, tableName, constraint);
-        break;
+        return addCheck(tableId, tableName, constraint);
     case ConstraintKind::Default:
-        addDefault(tableId, tableName, constraint.columns.front(), constraint.name, constraint.expressionBegin,
-                   constraint.expressionEnd);
         break;
     }
+    return addDefault(tableId, tableName, constraint.columns.front(), constraint.name, constraint.expressionBegin,
+                      constraint.expressionEnd);
 }
 
-void TableWriter::addKey(std::int64_t tableId, const std::string& tableName, const ConstraintDefinition& constraint)
+void TableWriter::checkExistingRows(std::int64_t constraintId, const std::string& tableName)
+{
+    const auto constraint = findObjectById(db_, constraintId);
+    if (!constraint)
+        return;
+    const std::int64_t colid =
+        queryInteger(db_, "SELECT info FROM sysobjects WHERE id = " + std::to_string(constraintId)).value_or(0);
+    const std::string database = catalogDatabaseName(db_);
+    if (constraint->xtype == xtype::Check) {
+        const auto expression = storedExpression(db_, constraintId, 0);
+        if (!expression || !queryInteger(db_, "SELECT 1 FROM " + quoteName(tableName) + " WHERE NOT (" + *expression + ") LIMIT 1"))
+            return;
+        std::string message = "ALTER TABLE statement conflicted with " + std::string(colid ? "COLUMN" : "TABLE") +
+                              " CHECK constraint '" + constraint->name + "'. The conflict occurred in database '" + database +
+                              "', table '" + tableName + "'";
+        if (colid) {
+            Statement column(db_, "SELECT name FROM syscolumns WHERE number = 0 AND id = ?1 AND colid = ?2");
+            column.bind(1, constraint->parent).bind(2, colid);
+            if (column.step())
+                message += ", column '" + column.text(0) + "'";
+        }
+        throw SqlError(547, 16, 1, message + ".");
+    }
+    if (constraint->xtype != xtype::ForeignKey)
+        return;
+    Statement pairs(db_,
+                    "SELECT f.name, r.name, t.name FROM sysforeignkeys k "
+                    "JOIN syscolumns f ON f.id = k.fkeyid AND f.colid = k.fkey AND f.number = 0 "
+                    "JOIN syscolumns r ON r.id = k.rkeyid AND r.colid = k.rkey AND r.number = 0 "
+                    "JOIN sysobjects t ON t.id = k.rkeyid WHERE k.constid = ?1 ORDER BY k.keyno");
+    pairs.bind(1, constraintId);
+    std::string present;
+    std::string matching;
+    std::string referencedTable;
+    std::string referencedColumn;
+    while (pairs.step()) {
+        const std::string from = "c." + quoteName(pairs.text(0));
+        present += (present.empty() ? "" : " AND ") + from + " IS NOT NULL";
+        matching += (matching.empty() ? "" : " AND ") + std::string("p.") + quoteName(pairs.text(1)) + " = " + from;
+        referencedTable = pairs.text(2);
+        if (referencedColumn.empty())
+            referencedColumn = pairs.text(1);
+    }
+    if (present.empty() || !queryInteger(db_, "SELECT 1 FROM " + quoteName(tableName) + " AS c WHERE " + present +
+                                                   " AND NOT EXISTS (SELECT 1 FROM " + quoteName(referencedTable) +
+                                                   " AS p WHERE " + matching + ") LIMIT 1"))
+        return;
+    throw SqlError(547, 16, 1,
+                   "ALTER TABLE statement conflicted with " + std::string(colid ? "COLUMN" : "TABLE") +
+                       " FOREIGN KEY constraint '" + constraint->name + "'. The conflict occurred in database '" + database +
+                       "', table '" + referencedTable + "'" + (colid ? ", column '" + referencedColumn + "'" : std::string()) +
+                       ".");
+}
+
+std::int64_t TableWriter::addKey(std::int64_t tableId, const std::string& tableName, const ConstraintDefinition& constraint)
 {
     const bool primary = constraint.kind == ConstraintKind::PrimaryKey;
     if (primary && queryInteger(db_, "SELECT 1 FROM sysobjects WHERE xtype = 'PK' AND parent_obj = " + std::to_string(tableId)))
@@ -395,9 +448,10 @@ void TableWriter::addKey(std::int64_t tableId, const std::string& tableName, con
         key.bind(1, tableId).bind(2, indid).bind(3, colids[i]).bind(4, static_cast<int>(i + 1));
         key.run();
     }
+    return id;
 }
 
-void TableWriter::addForeignKey(std::int64_t tableId, const std::string& tableName, const ConstraintDefinition& constraint)
+std::int64_t TableWriter::addForeignKey(std::int64_t tableId, const std::string& tableName, const ConstraintDefinition& constraint)
 {
     const std::int64_t id = uniqueConstraintName(constraint.name);
     const std::string name =
@@ -484,9 +538,10 @@ void TableWriter::addForeignKey(std::int64_t tableId, const std::string& tableNa
     if (constraint.updateCascade)
         actions += " ON UPDATE CASCADE";
     storeExpression(db_, id, 1, actions);
+    return id;
 }
 
-void TableWriter::addCheck(std::int64_t tableId, const std::string& tableName, const ConstraintDefinition& constraint)
+std::int64_t TableWriter::addCheck(std::int64_t tableId, const std::string& tableName, const ConstraintDefinition& constraint)
 {
     const int colid = constraint.columnLevel ? columnId(tableId, tableName, constraint.columns.front()) : 0;
     const std::int64_t id = uniqueConstraintName(constraint.name);
@@ -502,6 +557,7 @@ void TableWriter::addCheck(std::int64_t tableId, const std::string& tableName, c
         update.bind(1, id).bind(2, tableId).bind(3, colid);
         update.run();
     }
+    return id;
 }
 
 void TableWriter::addColumn(std::int64_t tableId, const std::string& tableName, const ColumnDefinition& column, bool)

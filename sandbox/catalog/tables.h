@@ -63,7 +63,10 @@ public:
     std::int64_t createTable(const TableDefinition& table, int uid);
     // ALTER TABLE: the catalog rows first, then rebuildSqliteTable.
     void addColumn(std::int64_t tableId, const std::string& tableName, const ColumnDefinition& column, bool withValues);
-    void addConstraint(std::int64_t tableId, const std::string& tableName, const ConstraintDefinition& constraint);
+    // Returns the new constraint's object id.
+    std::int64_t addConstraint(std::int64_t tableId, const std::string& tableName, const ConstraintDefinition& constraint);
+    // ALTER TABLE ... WITH CHECK: the rows already there must satisfy a new CHECK or FOREIGN KEY (547 otherwise).
+    void checkExistingRows(std::int64_t constraintId, const std::string& tableName);
     void dropColumn(std::int64_t tableId, const std::string& tableName, const std::string& column);
     void rebuildSqliteTable(std::int64_t tableId, const std::string& tableName);
 
@@ -71,10 +74,10 @@ private:
     int columnId(std::int64_t tableId, const std::string& tableName, const std::string& column);
     void insertColumnRows(std::int64_t tableId, const std::string& tableName, const ColumnDefinition& column, int colid,
                           bool nullable);
-    void addKey(std::int64_t tableId, const std::string& tableName, const ConstraintDefinition& constraint);
-    void addForeignKey(std::int64_t tableId, const std::string& tableName, const ConstraintDefinition& constraint);
-    void addCheck(std::int64_t tableId, const std::string& tableName, const ConstraintDefinition& constraint);
-    void addDefault(std::int64_t tableId, const std::string& tableName, const std::string& column, const std::string& name,
+    std::int64_t addKey(std::int64_t tableId, const std::string& tableName, const ConstraintDefinition& constraint);
+    std::int64_t addForeignKey(std::int64_t tableId, const std::string& tableName, const ConstraintDefinition& constraint);
+    std::int64_t addCheck(std::int64_t tableId, const std::string& tableName, const ConstraintDefinition& constraint);
+    std::int64_t addDefault(std::int64_t tableId, const std::string& tableName, const std::string& column, const std::string& name,
                     std::size_t begin, std::size_t end);
     // withExpressions false leaves out defaults, checks and computed expressions, for when SQLite refuses one.
     std::string sqliteTableDefinition(std::int64_t tableId, const std::string& sqliteName, bool withExpressions);

@@ -214,6 +214,17 @@ TEST_F(TableTest, AlterTableAddsAndDropsConstraintsAndColumnsKeepingRows)
     ASSERT_TRUE(run("ALTER TABLE Customers ADD CONSTRAINT PK_Customers PRIMARY KEY CLUSTERED (CustomerID)"));
     ASSERT_TRUE(run("ALTER TABLE Orders WITH NOCHECK ADD CONSTRAINT FK_Orders_Customers FOREIGN KEY (CustomerID) "
                     "REFERENCES dbo.Customers (CustomerID)"));
+    exec("INSERT INTO Orders VALUES (7, 'NOONE')");
+    EXPECT_EQ(failure("ALTER TABLE Orders ADD CONSTRAINT FK_Strict FOREIGN KEY (CustomerID) REFERENCES Customers (CustomerID)"),
+              "547 16: ALTER TABLE statement conflicted with COLUMN FOREIGN KEY constraint 'FK_Strict'. The conflict occurred "
+              "in database 'Shop', table 'Customers', column 'CustomerID'.");
+    EXPECT_EQ(failure("ALTER TABLE Orders ADD CONSTRAINT CK_Small CHECK (OrderID < 5)"),
+              "547 16: ALTER TABLE statement conflicted with TABLE CHECK constraint 'CK_Small'. The conflict occurred in "
+              "database 'Shop', table 'Orders'.");
+    EXPECT_EQ(value("SELECT count(*) FROM sysobjects WHERE name IN ('FK_Strict', 'CK_Small')"), "0");
+    ASSERT_TRUE(run("ALTER TABLE Orders WITH NOCHECK ADD CONSTRAINT CK_Small CHECK (OrderID < 5)"));
+    exec("DELETE FROM Orders WHERE OrderID = 7");
+    ASSERT_TRUE(run("ALTER TABLE Orders DROP CONSTRAINT CK_Small"));
     ASSERT_TRUE(run("ALTER TABLE Orders ADD Freight money NOT NULL CONSTRAINT DF_Orders_Freight DEFAULT (0), Shipped datetime NULL"));
     EXPECT_EQ(rows("SELECT OrderID, CustomerID, Freight, Shipped FROM Orders"), (Rows{{"1", "ALFKI", "0", "NULL"}}));
     EXPECT_EQ(rows("SELECT name, colid FROM syscolumns WHERE id = " + idOf("Orders") + " ORDER BY colid"),
