@@ -394,7 +394,19 @@ Value valueForColumn(const Value& stored, const ColumnType& type)
     }
     if (isExact(t)) {
         auto number = numberOf(stored);
-        return number ? Value(fixedText(*number, type.scale)) : Value(Null{});
+        if (!number)
+            return Null{};
+        // SQLite keeps these as doubles, which round money's limits just past them; a stored value is
+        // always within range, so the limits come back exact.
+        if (t == SqlType::Money && *number <= -922337203685477.5808L)
+            return std::string("-922337203685477.5808");
+        if (t == SqlType::Money && *number >= 922337203685477.5807L)
+            return std::string("922337203685477.5807");
+        if (t == SqlType::SmallMoney && *number <= -214748.3648L)
+            return std::string("-214748.3648");
+        if (t == SqlType::SmallMoney && *number >= 214748.3647L)
+            return std::string("214748.3647");
+        return fixedText(*number, type.scale);
     }
     if (t == SqlType::Float || t == SqlType::Real) {
         auto number = numberOf(stored);

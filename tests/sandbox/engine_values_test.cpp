@@ -57,6 +57,12 @@ TEST(EngineValues, DeclaredTypesAndWireValues)
     EXPECT_EQ(std::get<std::string>(valueForColumn(Value(12.5), *type)), "12.50");
     EXPECT_EQ(std::get<std::string>(valueForColumn(Value(std::int64_t{-3}), *type)), "-3.00");
 
+    // Money's limits survive SQLite's doubles.
+    EXPECT_EQ(std::get<std::string>(valueForColumn(Value(-922337203685477.5808), *parseTypeText("money"))),
+              "-922337203685477.5808");
+    EXPECT_EQ(std::get<std::string>(valueForColumn(Value(214748.3647), *parseTypeText("smallmoney"))), "214748.3647");
+    EXPECT_EQ(std::get<std::string>(valueForColumn(Value(1234.56), *parseTypeText("money"))), "1234.5600");
+
     auto sysname = parseTypeText("sysname");
     ASSERT_TRUE(sysname);
     EXPECT_EQ(sysname->type, SqlType::NVarChar);
