@@ -5,11 +5,13 @@
 // Naming contract with the engine:
 // - Catalog tables carry SQL Server's names: sysobjects, syscolumns, systypes, syscomments,
 //   sysdepends, sysusers, sysreferences, sysconstraints, sysforeignkeys, sysindexes,
-//   sysindexkeys, sysfiles, sysfilegroups, syspermissions, sysprotects (master also: sysdatabases,
-//   sysxlogins, syslogins). Character columns are declared COLLATE SQLSERVER, so the engine must
+//   sysindexkeys, sysfiles, sysfilegroups, syspermissions, sysprotects, sysmembers; sysconstraints and
+//   syssegments are views, as in SQL Server 2000 (master also: sysdatabases, sysxlogins, the view syslogins).
+//   Character columns are declared COLLATE SQLSERVER, so the engine must
 //   register that collation on every connection before touching the file.
 // - INFORMATION_SCHEMA views are SQLite views whose name contains the dot, e.g. the view
-//   "INFORMATION_SCHEMA.TABLES" (TABLES, COLUMNS, ROUTINES, VIEWS, PARAMETERS, ...): the engine
+//   "INFORMATION_SCHEMA.TABLES" (TABLES, COLUMNS, ROUTINES, VIEWS, PARAMETERS, TABLE_CONSTRAINTS,
+//   CHECK_CONSTRAINTS, KEY_COLUMN_USAGE, REFERENTIAL_CONSTRAINTS, VIEW_TABLE_USAGE): the engine
 //   maps the two-part name INFORMATION_SCHEMA.X to the quoted single name "INFORMATION_SCHEMA.X".
 // - User tables are SQLite tables named as in SQL Server (owner dropped); their declared column
 //   types are SQL Server's type texts ("varchar(40)", "decimal(10,2)", "int", ...).
@@ -23,6 +25,10 @@
 //   moves it on by one and stores it in that column as 8 big-endian bytes.
 // - sysindexes.rows/rowcnt follow every INSERT and DELETE through SQLite triggers on the user table.
 // - A user-defined function or procedure is catalogued only; its body is never run here.
+// - CREATE/ALTER VIEW, PROCEDURE, FUNCTION, TRIGGER, DEFAULT and RULE take the rest of the batch: pass the
+//   whole batch as source and its end as end; syscomments keeps the text from CREATE to the end of source.
+// - executeDdl sends informational messages (sp_addtype, sp_bindefault, ...) to ctx.sink but never calls
+//   statementDone; a statement that fails leaves the database as it was (it runs inside a savepoint).
 #include <cstddef>
 #include <string>
 #include <string_view>
