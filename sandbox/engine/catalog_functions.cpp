@@ -375,7 +375,7 @@ void registerCatalogFunctions(sqlite3* db, const ConnectionContext* context)
 {
     void* data = const_cast<ConnectionContext*>(context);
     const int flags = SQLITE_UTF8;
-    static const FunctionSpec catalog[] = {
+    static const FunctionEntry catalog[] = {
         {"object_id", 1, objectIdFunction}, {"object_name", 1, objectNameFunction}, {"db_name", 0, dbNameFunction},
         {"db_name", 1, dbNameFunction}, {"db_id", 0, dbIdFunction}, {"db_id", 1, dbIdFunction},
         {"user_name", 0, userNameFunction}, {"user_name", 1, userNameFunction}, {"user_id", 0, userIdFunction},
@@ -384,8 +384,8 @@ void registerCatalogFunctions(sqlite3* db, const ConnectionContext* context)
         {"type_name", 1, typeNameFunction}, {"col_name", 2, colNameFunction}, {"col_length", 2, colLengthFunction},
         {"serverproperty", 1, serverPropertyFunction}, {"databasepropertyex", 2, databasePropertyFunction},
     };
-    for (const FunctionSpec& spec : catalog)
-        sqlite3_create_function(db, spec.name, spec.arguments, flags, data, spec.function, nullptr, nullptr);
+    for (const FunctionEntry& entry : catalog)
+        sqlite3_create_function(db, entry.name, entry.arguments, flags, data, entry.function, nullptr, nullptr);
     sqlite3_create_function(db, "ident_seed", 1, flags, data,
                             [](sqlite3_context* ctx, int, sqlite3_value** argv) { identityValue(ctx, argv, "seed"); },
                             nullptr, nullptr);

@@ -182,12 +182,12 @@ void Session::runRaiserror(std::size_t begin, std::size_t end, ResultSink& sink)
             text += format[k];
             continue;
         }
-        std::size_t spec = k + 1;
-        while (spec < format.size() && std::string_view("-+ #0123456789.lhI").find(format[spec]) != std::string_view::npos)
-            ++spec;
-        if (spec >= format.size())
+        std::size_t directive = k + 1;
+        while (directive < format.size() && std::string_view("-+ #0123456789.lhI").find(format[directive]) != std::string_view::npos)
+            ++directive;
+        if (directive >= format.size())
             break;
-        char conversion = format[spec];
+        char conversion = format[directive];
         if (conversion == '%') {
             text += '%';
         } else if (next < arguments.size()) {
@@ -200,7 +200,7 @@ void Session::runRaiserror(std::size_t begin, std::size_t end, ResultSink& sink)
             text += conversion == 'd' ? std::to_string(next == 3 ? message.severity : message.state) : "";
             ++next;
         }
-        k = spec;
+        k = directive;
     }
     message.text = text;
     sink.message(message);

@@ -37,7 +37,7 @@ inline void resultText(sqlite3_context* ctx, const std::string& text)
 
 inline unsigned char lowerAscii(unsigned char c) { return c < 0x80 ? static_cast<unsigned char>(std::tolower(c)) : c; }
 
-struct FunctionSpec {
+struct FunctionEntry {
     const char* name;
     int arguments;
     void (*function)(sqlite3_context*, int, sqlite3_value**);

@@ -588,7 +588,7 @@ void registerTsqlFunctions(sqlite3* db, const ConnectionContext* context)
     void* data = const_cast<ConnectionContext*>(context);
     const int flags = SQLITE_UTF8;
     const int deterministic = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    static const FunctionSpec plain[] = {
+    static const FunctionEntry plain[] = {
         {"like", 2, likeFunction}, {"like", 3, likeFunction}, {"tsql_add", 2, addFunction},
         {"len", 1, lenFunction}, {"datalength", 1, dataLengthFunction}, {"charindex", 2, charIndexFunction},
         {"charindex", 3, charIndexFunction}, {"patindex", 2, patIndexFunction}, {"tsql_substring", 3, substringFunction},
@@ -597,8 +597,8 @@ void registerTsqlFunctions(sqlite3* db, const ConnectionContext* context)
         {"tsql_str", 1, strFunction}, {"tsql_str", 2, strFunction}, {"tsql_str", 3, strFunction},
         {"tsql_convert", 3, convertFunction}, {"tsql_dateliteral", 2, dateLiteralFunction}, {"tsql_isnumeric", 1, isNumericFunction}, {"tsql_isdate", 1, isDateFunction},
     };
-    for (const FunctionSpec& spec : plain)
-        sqlite3_create_function(db, spec.name, spec.arguments, deterministic, nullptr, spec.function, nullptr, nullptr);
+    for (const FunctionEntry& entry : plain)
+        sqlite3_create_function(db, entry.name, entry.arguments, deterministic, nullptr, entry.function, nullptr, nullptr);
     // Functions told apart by their user data.
     // A non-null marker tells the second variant of a pair apart.
     static const char markerText = 'U';
