@@ -253,6 +253,28 @@ void fillByteTable(sqlite3* db)
     }
 }
 
+// The system-table columns SQL Server 2000 declares NULL; every other one is NOT NULL.
+bool systemColumnAllowsNull(const std::string& table, const std::string& column)
+{
+    static const std::vector<std::pair<const char*, std::vector<const char*>>> nullable = {
+        {"syscolumns", {"autoval", "collationid", "language", "printfmt", "prec", "scale", "collation", "tdscollation"}},
+        {"systypes", {"collationid", "printfmt", "prec", "scale", "collation"}},
+        {"syscomments", {"ctext", "text"}},
+        {"sysindexes", {"first", "root", "FirstIAM", "keys", "statblob", "name"}},
+        {"sysusers", {"sid", "roles", "password", "altuid", "environ"}},
+        {"syspermissions", {"seladd", "selmod", "updadd", "updmod", "refadd", "refmod"}},
+        {"sysprotects", {"columns"}},
+        {"sysdatabases", {"sid", "reserved"}},
+        {"sysxlogins", {"srvid", "sid", "xdate1", "xdate2", "name", "password", "dbid", "language"}},
+    };
+    for (const auto& [name, columns] : nullable)
+        if (table == name)
+            for (const char* candidate : columns)
+                if (column == candidate)
+                    return true;
+    return false;
+}
+
 void catalogSystemColumns(sqlite3* db, const std::string& table, std::int64_t id)
 {
     Statement columns(db, "SELECT name, type FROM pragma_table_info(?1) ORDER BY cid");
@@ -264,7 +286,7 @@ void catalogSystemColumns(sqlite3* db, const std::string& table, std::int64_t id
         row.objectId = id;
         row.colid = colid++;
         row.type = typeFromText(db, columns.text(1));
-        row.nullable = true;
+        row.nullable = systemColumnAllowsNull(table, row.name);
         insertColumn(db, row);
     }
 }
