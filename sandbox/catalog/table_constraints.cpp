@@ -84,8 +84,15 @@ std::int64_t TableWriter::addDefault(std::int64_t tableId, const std::string& ta
                              const std::string& name, std::size_t begin, std::size_t end)
 {
     const int colid = columnId(tableId, tableName, column);
-    const auto existing = queryInteger(db_, "SELECT cdefault FROM syscolumns WHERE id = " + std::to_string(tableId) +
-                                                " AND number = 0 AND colid = " + std::to_string(colid));
+    const std::string where = " FROM syscolumns WHERE id = " + std::to_string(tableId) + " AND number = 0 AND colid = " +
+                              std::to_string(colid);
+    if (queryInteger(db_, "SELECT status & 128" + where).value_or(0) != 0)
+        throw SqlError(1754, 16, 1, "Defaults cannot be created on columns with an IDENTITY attribute. Table '" + tableName +
+                                        "', column '" + column + "'.");
+    if (queryInteger(db_, "SELECT xtype" + where) == 189)
+        throw SqlError(1755, 16, 1, "Defaults cannot be created on columns of data type timestamp. Table '" + tableName +
+                                        "', column '" + column + "'.");
+    const auto existing = queryInteger(db_, "SELECT cdefault" + where);
     if (existing.value_or(0) != 0) {
         const auto owner = findObjectById(db_, *existing);
         if (owner && owner->parent != 0)

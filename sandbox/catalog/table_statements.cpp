@@ -89,7 +89,7 @@ void alterTable(DdlContext& context, const std::vector<Token>& tokens, Cursor& c
         if (cursor.acceptWord("WITH"))
             cursor.expectWord("VALUES");
         for (const auto& column : added.columns)
-            writer.addColumn(table.id, table.name, column, true);
+            writer.addColumn(table.id, table.name, column);
         std::vector<std::int64_t> constraints;
         for (const auto& constraint : added.constraints)
             if (constraint.kind == ConstraintKind::PrimaryKey || constraint.kind == ConstraintKind::Unique)

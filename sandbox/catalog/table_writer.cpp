@@ -198,7 +198,7 @@ void TableWriter::insertColumnRows(std::int64_t tableId, const std::string&, con
     }
 }
 
-void TableWriter::addColumn(std::int64_t tableId, const std::string& tableName, const ColumnDefinition& column, bool)
+void TableWriter::addColumn(std::int64_t tableId, const std::string& tableName, const ColumnDefinition& column)
 {
     if (queryInteger(db_, "SELECT 1 FROM syscolumns WHERE number = 0 AND id = " + std::to_string(tableId) + " AND name = ?1",
                      column.name))

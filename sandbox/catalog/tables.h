@@ -62,7 +62,7 @@ public:
 
     std::int64_t createTable(const TableDefinition& table, int uid);
     // ALTER TABLE: the catalog rows first, then rebuildSqliteTable.
-    void addColumn(std::int64_t tableId, const std::string& tableName, const ColumnDefinition& column, bool withValues);
+    void addColumn(std::int64_t tableId, const std::string& tableName, const ColumnDefinition& column);
     // Returns the new constraint's object id.
     std::int64_t addConstraint(std::int64_t tableId, const std::string& tableName, const ConstraintDefinition& constraint);
     // ALTER TABLE ... WITH CHECK: the rows already there must satisfy a new CHECK or FOREIGN KEY (547 otherwise).

@@ -196,6 +196,10 @@ TEST_F(TableTest, ErrorsInSqlServerWords)
     EXPECT_EQ(failure("CREATE TABLE Bins (A varchar(10) IDENTITY)"),
               "2749 16: Identity column 'A' must be of data type int, bigint, smallint, tinyint, or decimal or numeric with a "
               "scale of 0, and constrained to be nonnullable.");
+    EXPECT_EQ(failure("CREATE TABLE Bins (A int IDENTITY DEFAULT 1)"),
+              "1754 16: Defaults cannot be created on columns with an IDENTITY attribute. Table 'Bins', column 'A'.");
+    EXPECT_EQ(failure("CREATE TABLE Bins (A timestamp DEFAULT 0x01)"),
+              "1755 16: Defaults cannot be created on columns of data type timestamp. Table 'Bins', column 'A'.");
     EXPECT_EQ(failure("CREATE TABLE Bins (A widget)"), "2715 16: Column or parameter #1: Cannot find data type widget.");
     EXPECT_EQ(failure("CREATE TABLE Bins (A int,"), "102 15: Incorrect syntax near ','.");
     EXPECT_EQ(failure("CREATE TABLE Bins (A int PRIMARY)"), "102 15: Incorrect syntax near ')'.");
