@@ -11,6 +11,8 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 namespace norvane {
 
@@ -130,16 +132,24 @@ void ShowRows(QTreeWidget* listView, const QString& name, bool allRows)
         && askQuestion(listView, rowCountQuestion(count), QMessageBox::Yes | QMessageBox::No) == QMessageBox::No)
         limit = kRowsShownWithoutAsking;
 
-    QList<QTreeWidgetItem*> items;
-    for (; !rows.eof() && (limit < 0 || items.size() < limit); rows.moveNext()) {
+    std::vector<std::unique_ptr<QTreeWidgetItem>> items;
+    for (; !rows.eof() && (limit < 0 || static_cast<qint64>(items.size()) < limit); rows.moveNext()) {
         QStringList cells;
         cells.reserve(rows.fieldCount());
         for (const Field& field : rows.fields())
             cells << rowCellText(field);
-        items << new QTreeWidgetItem(cells);
+        items.push_back(std::make_unique<QTreeWidgetItem>(cells));
     }
-    rows.close();
-    listView->addTopLevelItems(items);
+    // Rows the user chose not to see are not read off the wire.
+    if (rows.eof())
+        rows.close();
+    else
+        rows.abandon();
+    QList<QTreeWidgetItem*> shown;
+    shown.reserve(static_cast<qsizetype>(items.size()));
+    for (std::unique_ptr<QTreeWidgetItem>& item : items)
+        shown << item.release();  // the list view owns them from here
+    listView->addTopLevelItems(shown);
 }
 
 Qt::SortOrder SortListView(QTreeWidget* listView, int column)

@@ -146,3 +146,23 @@ TEST_F(SandboxOdbc, RestartKeepsData)
     ASSERT_FALSE(rows.eof());
     EXPECT_EQ(rows.field("body").text(), "O'Brien");
 }
+
+TEST_F(SandboxOdbc, AbandoningAResultLeavesTheConnectionUsable)
+{
+    Connection connection;
+    connection.open(sandbox->connectionString());
+    connection.executeCommand("CREATE DATABASE Abandon");
+    QString batch = "USE Abandon\nCREATE TABLE Many (n int NOT NULL)\n";
+    for (int i = 1; i <= 2000; ++i)
+        batch += QString("INSERT INTO Many (n) VALUES (%1)\n").arg(i);
+    connection.executeCommand(batch);
+
+    Recordset rows = connection.execute("SELECT n FROM Many ORDER BY n");
+    ASSERT_FALSE(rows.eof());
+    EXPECT_EQ(rows.field("n").text(), "1");
+    rows.abandon();
+    EXPECT_TRUE(rows.eof());
+    EXPECT_FALSE(rows.isOpen());
+    EXPECT_TRUE(rows.field(0).isNull());
+    EXPECT_EQ(connection.execute("SELECT COUNT(*) FROM Many").field(0).text(), "2000");
+}

@@ -392,6 +392,23 @@ void Recordset::drain()
         throw *firstError;
 }
 
+void Recordset::abandon()
+{
+    if (!core_)
+        return;
+    if (statement_.valid()) {
+        SQLCancel(statement_.get());
+        statement_.reset();
+    }
+    core_->unregisterRecordset(this);
+    core_.reset();
+    eof_ = true;
+    buffered_ = false;
+    rows_.clear();
+    visibleRows_.clear();
+    clearValues();
+}
+
 void Recordset::close()
 {
     if (!core_)

@@ -47,6 +47,10 @@ public:
 
     // Reads the rest of the batch's results (delivering their messages) and frees the statement.
     void close();
+    // Stops reading a result that is not wanted to its end: asks the server to stop sending
+    // (an attention) and frees the statement. The rest of the batch is lost, so this is for
+    // plain queries only, never for work that must run to completion such as a backup.
+    void abandon();
 
 private:
     friend class Connection;
