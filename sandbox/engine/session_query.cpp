@@ -341,8 +341,24 @@ void Session::rethrowConstraint(const SqlError& error, const std::string& table,
         if (text.find("CHECK") != std::string::npos) {
             std::size_t quote = text.find('\'');
             std::string name = quote == std::string::npos ? "" : text.substr(quote + 1, text.rfind('\'') - quote - 1);
-            throw SqlError(547, 16, 1, verb + " statement conflicted with TABLE CHECK constraint '" + name +
-                                           "'. The conflict occurred in database '" + current_ + "', table '" + table + "'.");
+            // A column-level constraint keeps its column's colid in sysobjects.info; a table-level one has 0.
+            std::string column;
+            if (sqlite3_stmt* raw = nullptr;
+                sqlite3_prepare_v2(db, "SELECT c.name FROM sysobjects k JOIN sysobjects t ON t.id = k.parent_obj "
+                                       "JOIN syscolumns c ON c.id = t.id AND c.colid = k.info AND c.number = 0 "
+                                       "WHERE k.name = ?1 AND k.xtype = 'C' AND t.name = ?2 LIMIT 1",
+                                   -1, &raw, nullptr) == SQLITE_OK) {
+                StatementHandle statement(raw);
+                sqlite3_bind_text(raw, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+                sqlite3_bind_text(raw, 2, table.c_str(), -1, SQLITE_TRANSIENT);
+                if (sqlite3_step(raw) == SQLITE_ROW && sqlite3_column_text(raw, 0))
+                    column = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
+            } else {
+                sqlite3_finalize(raw);
+            }
+            throw SqlError(547, 16, 1, verb + " statement conflicted with " + (column.empty() ? "TABLE" : "COLUMN") +
+                                           " CHECK constraint '" + name + "'. The conflict occurred in database '" + current_ +
+                                           "', table '" + table + "'" + (column.empty() ? "" : ", column '" + column + "'") + ".");
         }
         if (verb == "DELETE") {
             const char* firstReference =

@@ -83,6 +83,26 @@ TEST_F(EngineBatchTest, ErrorsUseSqlServerNumbersAndTexts)
     EXPECT_EQ(fail("CREATE DATABASE Harbor"), (std::vector<std::string>{"1801: Database 'Harbor' already exists."}));
 }
 
+TEST_F(EngineBatchTest, CheckConflictsNameTheColumnOfAColumnConstraint)
+{
+    run("CREATE TABLE Cargo (CargoID int NOT NULL, Qty int NOT NULL CONSTRAINT CK_Qty CHECK (Qty > 0), "
+        "Weight int NULL, CONSTRAINT CK_Weight CHECK (Weight < 1000))");
+    run("INSERT INTO Cargo VALUES (1, 5, 10)");
+    EXPECT_EQ(fail("INSERT INTO Cargo VALUES (2, 0, 10)"),
+              (std::vector<std::string>{"547: INSERT statement conflicted with COLUMN CHECK constraint 'CK_Qty'. The conflict "
+                                        "occurred in database 'Harbor', table 'Cargo', column 'Qty'."}));
+    EXPECT_EQ(fail("UPDATE Cargo SET Qty = -1"),
+              (std::vector<std::string>{"547: UPDATE statement conflicted with COLUMN CHECK constraint 'CK_Qty'. The conflict "
+                                        "occurred in database 'Harbor', table 'Cargo', column 'Qty'."}));
+    EXPECT_EQ(fail("INSERT INTO Cargo VALUES (3, 1, 5000)"),
+              (std::vector<std::string>{"547: INSERT statement conflicted with TABLE CHECK constraint 'CK_Weight'. The "
+                                        "conflict occurred in database 'Harbor', table 'Cargo'."}));
+    EXPECT_EQ(fail("UPDATE Cargo SET Weight = 1000"),
+              (std::vector<std::string>{"547: UPDATE statement conflicted with TABLE CHECK constraint 'CK_Weight'. The "
+                                        "conflict occurred in database 'Harbor', table 'Cargo'."}));
+    EXPECT_EQ(column("SELECT Qty FROM Cargo"), (std::vector<std::string>{"5"}));
+}
+
 TEST_F(EngineBatchTest, SyntaxErrorAbortsTheWholeBatchButOtherErrorsContinue)
 {
     RecordingSink sink;
