@@ -332,7 +332,7 @@ bool Session::runBatch(const std::string& text)
         return answerAttention();
     sink.finish();
     sendEndOfMessage();
-    return !writer_.failed();
+    return !writer_.failed() && !sink.fatal();
 }
 
 bool Session::answerRpc(const Message& message)

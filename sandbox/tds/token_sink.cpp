@@ -18,7 +18,7 @@ TokenSink::TokenSink(PacketWriter& writer, std::string serverName, std::function
 
 bool TokenSink::cancelled() const
 {
-    return writer_.failed() || isCancelled_();
+    return fatal_ || writer_.failed() || isCancelled_();
 }
 
 void TokenSink::releasePendingDone()
@@ -92,6 +92,13 @@ void TokenSink::message(const ServerMessage& message)
         return;
     releasePendingDone();
     writeMessageToken(message);
+    if (message.severity >= 20) {
+        // Nothing follows but the DONE that ends the response; the session then closes.
+        fatal_ = true;
+        resultOpen_ = false;
+        pendingDone_ = PendingDone{done_status::error, 0, 0};
+        return;
+    }
     if (message.severity <= 10 && !resultOpen_) {
         // A DONE after the message makes the client hand it over now, not at the end of the batch
         // (FreeTDS returns from SQLExecDirect/SQLMoreResults at a DONE that follows messages; a

@@ -29,6 +29,9 @@ public:
     // The caller flushes the writer with end-of-message.
     void finish();
 
+    // True once a message of severity 20 or higher went out: SQL Server ends the connection after it.
+    bool fatal() const { return fatal_; }
+
 private:
     struct PendingDone {
         std::uint16_t status = 0;
@@ -46,6 +49,7 @@ private:
     std::function<bool()> isCancelled_;
     std::optional<PendingDone> pendingDone_;
     std::vector<ResultColumn> columns_;
+    bool fatal_ = false;
     bool resultOpen_ = false;
     bool resultFailed_ = false;
     std::int64_t rowsSent_ = 0;

@@ -2,7 +2,12 @@
 // conversion errors, and the requests a session answers on a live connection.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <random>
 #include <thread>
+
+#include "engine/engine.h"
+#include "tds/engine_backend.h"
 
 #include "tds/packet.h"
 #include "tds/token_sink.h"
@@ -156,6 +161,73 @@ TEST(TdsSink, NothingIsWrittenOnceCancelled)
     ByteWriter meta;
     writeColumnMetadata(meta, std::vector<ResultColumn>{intColumn()});
     EXPECT_EQ(c.payloads(), meta.bytes());
+}
+
+TEST(TdsSink, AFatalMessageEndsTheResponseWithAnErrorDone)
+{
+    Capture c;
+    TokenSink sink(c.writer, "SANDBOX", [] { return false; });
+    sink.statementDone(std::nullopt, false);
+    ServerMessage killed;
+    killed.number = 6106;
+    killed.severity = 20;
+    killed.text = "Process ID 51 was ended by KILL.";
+    sink.message(killed);
+    EXPECT_TRUE(sink.fatal());
+    EXPECT_TRUE(sink.cancelled()) << "the batch stops at a fatal error";
+    sink.message(info("after"));
+    sink.statementDone(2, false);
+    sink.finish();
+    c.writer.flush(true);
+    EXPECT_EQ(c.payloads(), concat({doneBytes(0xFD, 0x01, 0, 0), messageBytes(killed), doneBytes(0xFD, 0x02, 0, 0)}));
+
+    Capture ordinary;
+    TokenSink other(ordinary.writer, "SANDBOX", [] { return false; });
+    ServerMessage error;
+    error.number = 208;
+    error.severity = 16;
+    other.message(error);
+    EXPECT_FALSE(other.fatal());
+    EXPECT_FALSE(other.cancelled());
+}
+
+TEST(TdsSession, AKilledSessionIsToldAndItsConnectionClosed)
+{
+    std::random_device random;
+    const auto directory =
+        std::filesystem::temp_directory_path() / ("norvane-tds-kill-" + std::to_string(random()) + std::to_string(random()));
+    {
+        Engine engine(directory);
+        EngineBackend backend(engine, {{"sa", ""}});
+        Server server(backend, 0);
+        server.start();
+        tds_test::RawClient victim(server.port());
+        ASSERT_TRUE(victim.login());
+        tds_test::RawClient killer(server.port());
+        ASSERT_TRUE(killer.login());
+        auto reply = killer.batch("KILL 51");
+        ASSERT_TRUE(reply);
+        EXPECT_EQ(B(reply->end() - 9, reply->end()), doneBytes(0xFD, 0, 0, 0));
+
+        reply = victim.batch("SELECT 1");
+        ASSERT_TRUE(reply);
+        ServerMessage killed;
+        killed.number = 6106;
+        killed.severity = 20;
+        killed.state = 1;
+        killed.text = "Process ID 51 was ended by KILL.";
+        ByteWriter killedBytes;
+        writeMessage(killedBytes, killed, Engine::serverName());
+        EXPECT_TRUE(tds_test::contains(*reply, killedBytes.bytes()));
+        EXPECT_EQ(B(reply->end() - 9, reply->end()), doneBytes(0xFD, 0x02, 0, 0));
+        EXPECT_TRUE(victim.closedByServer()) << "severity 20 ends the connection";
+
+        reply = killer.batch("SELECT 1");
+        ASSERT_TRUE(reply) << "other sessions go on";
+        EXPECT_EQ(B(reply->end() - 9, reply->end()), doneBytes(0xFD, 0x10, 0xC1, 1));
+        server.stop();
+    }
+    std::filesystem::remove_all(directory);
 }
 
 TEST(TdsSession, AnswersRpcTransactionRequestsAndAttentions)
