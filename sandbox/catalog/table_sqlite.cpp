@@ -7,6 +7,7 @@
 #include "catalog/sqlite_util.h"
 #include "catalog/table_support.h"
 #include "catalog/tables.h"
+#include "engine/exact_decimal.h"
 
 namespace sandbox::catalog {
 
@@ -66,13 +67,17 @@ std::string TableWriter::sqliteTableDefinition(std::int64_t tableId, const std::
         const int colid = static_cast<int>(columns.integer(1));
         const int xtype = static_cast<int>(columns.integer(2));
         names.push_back(name);
-        std::string column = quoteName(name) + " " +
-                             declaredTypeText(xtype, static_cast<int>(columns.integer(3)), static_cast<int>(columns.integer(4)),
-                                              static_cast<int>(columns.integer(5)), static_cast<int>(columns.integer(6)));
         const bool computed = columns.integer(8) != 0;
         const bool identity = columns.integer(10) != 0;
+        const std::string type = declaredTypeText(xtype, static_cast<int>(columns.integer(3)), static_cast<int>(columns.integer(4)),
+                                                  static_cast<int>(columns.integer(5)), static_cast<int>(columns.integer(6)));
+        // decimal, numeric, money and smallmoney keep every digit as text that compares as a number.
+        const bool exact = !computed && (xtype == 106 || xtype == 108 || xtype == 60 || xtype == 122);
+        std::string column = quoteName(name) + " " + (exact ? exactStorageType(type) : type);
         if (isCharacterXtype(xtype))
             column += " COLLATE SQLSERVER";
+        if (exact)
+            column += std::string(" COLLATE ") + exactCollation;
         if (computed) {
             if (const auto expression = withExpressions ? storedExpression(db_, tableId, colid) : std::nullopt)
                 column += " AS (" + *expression + ")";

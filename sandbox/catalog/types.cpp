@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "catalog/sqlite_util.h"
+#include "engine/exact_decimal.h"
 #include "engine/sql_error.h"
 
 namespace sandbox::catalog {
@@ -274,7 +275,7 @@ ColumnTypeInfo parseColumnType(sqlite3* db, const std::vector<Token>& tokens, st
 
 ColumnTypeInfo typeFromText(sqlite3* db, std::string_view text)
 {
-    const std::vector<Token> tokens = tokenize(text);
+    const std::vector<Token> tokens = tokenize(withoutExactStorage(text));
     std::size_t pos = 0;
     return parseColumnType(db, tokens, pos, tokens.size() - 1);
 }

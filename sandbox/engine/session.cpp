@@ -178,7 +178,58 @@ TranslateContext Session::translateContext()
     context.variable = [this](const std::string& name) { return variable(name); };
     context.attach = [this](const std::string& db) { return attach(db); };
     context.targetColumns = [this](const std::string& schema, const std::string& table) { return targetColumns(schema, table); };
+    // Read once per statement, on the first column name the translator asks about.
+    auto exactColumns = std::make_shared<std::optional<std::map<std::string, std::optional<std::string>>>>();
+    context.exactColumnType = [this, exactColumns](const std::string& column) -> std::optional<std::string> {
+        if (!*exactColumns)
+            *exactColumns = exactColumnTypes();
+        const auto found = (*exactColumns)->find(toUpperAscii(column));
+        return found == (*exactColumns)->end() ? std::nullopt : found->second;
+    };
     return context;
+}
+
+std::map<std::string, std::optional<std::string>> Session::exactColumnTypes()
+{
+    // name -> its exact type, "" when its numeric types differ, nullopt when some table has it as another kind.
+    std::map<std::string, std::optional<std::string>> types;
+    std::set<std::string> other;
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(database(),
+                           "SELECT c.name, c.xtype, c.xprec, c.xscale FROM syscolumns c JOIN sysobjects o ON o.id = c.id "
+                           "WHERE o.xtype = 'U' AND c.number = 0",
+                           -1, &raw, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        return types;
+    }
+    StatementHandle statement(raw);
+    std::set<std::string> numeric;  // names some table has as an integer or floating-point column
+    while (sqlite3_step(raw) == SQLITE_ROW) {
+        const std::string name = toUpperAscii(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
+        const int xtype = sqlite3_column_int(raw, 1);
+        const std::string precision = std::to_string(sqlite3_column_int(raw, 2)) + "," + std::to_string(sqlite3_column_int(raw, 3));
+        std::string type = xtype == 106 ? "decimal(" + precision + ")"
+                           : xtype == 108 ? "numeric(" + precision + ")"
+                           : xtype == 60  ? "money"
+                           : xtype == 122 ? "smallmoney"
+                                          : "";
+        const bool otherNumber = xtype == 48 || xtype == 52 || xtype == 56 || xtype == 127 || xtype == 104 || xtype == 59 ||
+                                 xtype == 62;
+        if (type.empty()) {
+            (otherNumber ? numeric : other).insert(name);
+            continue;
+        }
+        auto [entry, added] = types.emplace(name, type);
+        if (!added && entry->second != type)
+            entry->second = "";
+    }
+    for (auto& [name, type] : types) {
+        if (other.count(name))
+            type.reset();
+        else if (numeric.count(name))
+            type = "";
+    }
+    return types;
 }
 
 // ---- batch ----------------------------------------------------------------

@@ -56,6 +56,7 @@ private:
     void closeConnections(const std::string& database);
     TranslateContext translateContext();
     std::vector<TranslateContext::TargetColumn> targetColumns(const std::string& schema, const std::string& table);
+    std::map<std::string, std::optional<std::string>> exactColumnTypes();
     std::optional<Value> variable(const std::string& name) const;
     std::string attach(const std::string& database);
 

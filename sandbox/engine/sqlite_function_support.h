@@ -47,3 +47,10 @@ struct FunctionEntry {
 void registerCatalogFunctions(sqlite3* db, const ConnectionContext* context);
 
 }  // namespace sandbox::sqlfn
+
+namespace sandbox {
+
+// The EXACTNUMBER collation and tsql_exact(), in exact_functions.cpp.
+void registerExactFunctions(sqlite3* db);
+
+}  // namespace sandbox

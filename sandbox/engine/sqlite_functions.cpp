@@ -623,6 +623,7 @@ void registerTsqlFunctions(sqlite3* db, const ConnectionContext* context)
     sqlite3_create_function(db, "tsql_rowversion", 0, flags, data, rowVersionFunction, nullptr, nullptr);
 
     registerCatalogFunctions(db, context);
+    registerExactFunctions(db);
 }
 
 }  // namespace sandbox

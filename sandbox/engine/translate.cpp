@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "engine/exact_decimal.h"
 #include "engine/sql_error.h"
 #include "engine/translator.h"
 #include "engine/value_text.h"
@@ -41,6 +42,7 @@ struct Expr {
     std::string typeHint;
     std::string columnName;  // set when the expression is a plain column reference
     bool stringLiteral = false;  // a string literal that reads as a date
+    bool exactNumber = false;    // a decimal, numeric or money column: exact text that compares as a number
 };
 
 // A string literal compared with a datetime column converts to datetime first, as in SQL Server;
@@ -513,8 +515,9 @@ private:
                     if (peekWord("ALL") || peekWord("ANY") || peekWord("SOME"))
                         throw SqlError(156, 15, 1, "Incorrect syntax near the keyword '" + peek().text + "'.");
                     Expr right = additive();
+                    const std::string collation = left.exactNumber || right.exactNumber ? exactCollation : "SQLSERVER";
                     return Expr{comparedLiteral(left, right) + " " + std::string(sqlite) + " " + comparedLiteral(right, left) +
-                                    " COLLATE SQLSERVER",
+                                    " COLLATE " + collation,
                                 Kind::Number, "", ""};
                 }
             }
@@ -767,6 +770,13 @@ private:
             sql = quoteIdentifier(table) + ".";
         }
         sql += quoteIdentifier(column);
+        // A decimal, numeric or money column holds text that is a number: adding to it is arithmetic.
+        if (context_.exactColumnType)
+            if (const auto type = context_.exactColumnType(column)) {
+                Expr reference{sql, Kind::Number, *type, column};
+                reference.exactNumber = true;
+                return reference;
+            }
         return Expr{sql, Kind::Unknown, "", column};
     }
 
@@ -849,7 +859,8 @@ private:
         expectWord("AS");
         std::string type = typeName();
         expectSymbol(")");
-        return Expr{"tsql_convert(" + stringLiteral(type) + ", " + value.sql + ", NULL)", kindOfType(type), type, ""};
+        return Expr{"tsql_convert(" + stringLiteral(type) + ", " + convertedValue(value, type) + ", NULL)", kindOfType(type),
+                    type, ""};
     }
 
     Expr convertExpression()
@@ -863,8 +874,18 @@ private:
         if (acceptSymbol(","))
             style = expression().sql;
         expectSymbol(")");
-        return Expr{"tsql_convert(" + stringLiteral(type) + ", " + value.sql + ", " + style + ")", kindOfType(type), type,
-                    ""};
+        return Expr{"tsql_convert(" + stringLiteral(type) + ", " + convertedValue(value, type) + ", " + style + ")",
+                    kindOfType(type), type, ""};
+    }
+
+    // A number held as text (a decimal column's value) becomes an integer by truncation, not by reading the text.
+    static std::string convertedValue(const Expr& value, const std::string& type)
+    {
+        const auto target = parseTypeText(type);
+        const bool integral = target && (target->type == SqlType::Int || target->type == SqlType::SmallInt ||
+                                         target->type == SqlType::TinyInt || target->type == SqlType::BigInt ||
+                                         target->type == SqlType::Bit);
+        return integral && value.kind == Kind::Number && !value.columnName.empty() ? "(" + value.sql + " + 0)" : value.sql;
     }
 
     std::vector<Expr> arguments()
@@ -897,6 +918,7 @@ private:
             name == "MAX") {
             expectSymbol("(");
             std::string inner;
+            std::string innerType;
             if (acceptSymbol("*")) {
                 if (name != "COUNT" && name != "COUNT_BIG")
                     fail();
@@ -906,11 +928,17 @@ private:
                     inner = "DISTINCT ";
                 else
                     acceptWord("ALL");
-                inner += expression().sql;
+                Expr argument = expression();
+                inner += argument.sql;
+                innerType = argument.typeHint;
             }
             expectSymbol(")");
             std::string fn = name == "COUNT_BIG" ? "COUNT" : name;
-            std::string hint = name == "COUNT" ? "int" : name == "COUNT_BIG" ? "bigint" : "";
+            // MIN and MAX keep their argument's type.
+            std::string hint = name == "COUNT"       ? "int"
+                               : name == "COUNT_BIG" ? "bigint"
+                               : name == "MIN" || name == "MAX" ? innerType
+                                                                : "";
             return Expr{fn + "(" + inner + ")", Kind::Number, hint, ""};
         }
         std::vector<Expr> args = arguments();
@@ -1101,12 +1129,38 @@ private:
     }
 
     // Dates are stored as SQL Server shows them ("yyyy-mm-dd hh:mm:ss.mmm"), so they compare and sort as text.
+    // decimal, numeric and money columns store exact text rounded to their scale (tsql_exact); a number
+    // literal goes in as its text, so no digit is lost to a double on the way.
     static std::string storedValue(const std::string& sql, const std::string& type)
     {
+        if (isExactTypeText(type)) {
+            const std::string target = stringLiteral(withoutExactStorage(type));
+            if (const char* source = numberLiteralType(sql))
+                return "tsql_exact(" + target + ", " + stringLiteral(sql) + ", " + stringLiteral(source) + ")";
+            return "tsql_exact(" + target + ", " + sql + ")";
+        }
         const std::string upper = toUpperAscii(type);
         if (upper == "DATETIME" || upper == "SMALLDATETIME")
             return "tsql_convert(" + stringLiteral(type) + ", " + sql + ", NULL)";
         return sql;
+    }
+
+    // SQL Server's type of a translated number literal ("-12.50" is numeric, "7" int, "1e3" float); null for other SQL.
+    static const char* numberLiteralType(const std::string& sql)
+    {
+        std::string_view digits(sql);
+        if (!digits.empty() && (digits.front() == '-' || digits.front() == '+'))
+            digits.remove_prefix(1);
+        if (digits.empty() || (digits.front() != '.' && (digits.front() < '0' || digits.front() > '9')) ||
+            !parseDecimalDigits(digits))
+            return nullptr;
+        if (digits.find_first_of("eE") != std::string_view::npos)
+            return "float";
+        if (digits.find('.') != std::string_view::npos)
+            return "numeric";
+        const auto integer = parseNumber(sql);
+        const bool fitsInt = integer && integer->isInteger && integer->integer >= INT32_MIN && integer->integer <= INT32_MAX;
+        return fitsInt ? "int" : "numeric";
     }
 
     TranslatedDml update()

@@ -30,6 +30,9 @@ struct TranslateContext {
         bool insertable = true; // false for identity, computed and timestamp columns
     };
     std::function<std::vector<TargetColumn>(const std::string& schema, const std::string& table)> targetColumns;
+    // The SQL Server type of a column name that only ever names decimal, numeric, money or smallmoney columns
+    // in the current database's tables ("" when their types differ); nullopt for any other name.
+    std::function<std::optional<std::string>(const std::string& column)> exactColumnType;
 };
 
 // One item of a select list, as SQL Server names it in the result.

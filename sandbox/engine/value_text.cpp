@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "engine/exact_decimal.h"
 #include "engine/sql_error.h"
 #include "engine/tokenizer.h"
 
@@ -207,7 +208,7 @@ std::string formatDateTime(const DateTimeParts& p)
 
 std::optional<ColumnType> parseTypeText(std::string_view input)
 {
-    std::string text = toUpperAscii(trimmed(input));
+    std::string text = toUpperAscii(trimmed(withoutExactStorage(input)));
     // Drop a COLLATE clause or NOT NULL a declaration may carry.
     for (const char* tail : {" COLLATE", " NOT NULL", " NULL"})
         if (std::size_t at = text.find(tail); at != std::string::npos)
@@ -393,6 +394,11 @@ Value valueForColumn(const Value& stored, const ColumnType& type)
         return number ? Value(number->isInteger ? number->integer : static_cast<std::int64_t>(number->real)) : Value(Null{});
     }
     if (isExact(t)) {
+        // User tables store these as exact text; it keeps every digit.
+        if (const auto* text = std::get_if<std::string>(&stored))
+            if (const auto digits = parseDecimalDigits(*text))
+                if (const auto scaled = scaleDecimal(*digits, type.scale))
+                    return formatScaled(*scaled, type.scale);
         auto number = numberOf(stored);
         if (!number)
             return Null{};

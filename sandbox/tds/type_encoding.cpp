@@ -658,60 +658,13 @@ DateTimeParts parseDateTime(std::string_view input)
 
 ScaledDecimal parseDecimal(std::string_view input, int scale)
 {
-    const std::string_view text = trimmed(input);
-    auto fail = [&]() -> ScaledDecimal {
+    const auto number = parseDecimalDigits(trimmed(input));
+    if (!number)
         throw ConversionError(8114, "Error converting data type varchar to numeric.");
-    };
-    ScaledDecimal result;
-    std::size_t pos = 0;
-    if (pos < text.size() && (text[pos] == '-' || text[pos] == '+'))
-        result.negative = text[pos++] == '-';
-    std::string digits;
-    long long pointPosition = 0;
-    bool anyDigit = false;
-    while (pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos]))) {
-        digits += text[pos++];
-        ++pointPosition;
-        anyDigit = true;
-    }
-    if (pos < text.size() && text[pos] == '.') {
-        ++pos;
-        while (pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos]))) {
-            digits += text[pos++];
-            anyDigit = true;
-        }
-    }
-    if (!anyDigit)
-        return fail();
-    if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
-        ++pos;
-        int exponent = 0;
-        const char* begin = text.data() + pos;
-        if (pos < text.size() && text[pos] == '+')
-            ++begin;
-        const auto [end, error] = std::from_chars(begin, text.data() + text.size(), exponent);
-        if (error != std::errc() || exponent > 10000 || exponent < -10000)
-            return fail();
-        pos = static_cast<std::size_t>(end - text.data());
-        pointPosition += exponent;
-    }
-    if (pos != text.size())
-        return fail();
-    const auto firstNonZero = digits.find_first_not_of('0');
-    if (firstNonZero == std::string::npos)
-        return result;
-    digits.erase(0, firstNonZero);
-    pointPosition -= static_cast<long long>(firstNonZero);
-    const long long keep = pointPosition + scale;  // digits that form the scaled integer
-    if (keep > 38)
+    const auto scaled = scaleDecimal(*number, scale);
+    if (!scaled)
         overflow("numeric");
-    for (long long i = 0; i < keep; ++i) {
-        const int d = i < static_cast<long long>(digits.size()) ? digits[static_cast<std::size_t>(i)] - '0' : 0;
-        result.magnitude = result.magnitude * 10 + static_cast<unsigned>(d);
-    }
-    if (keep >= 0 && keep < static_cast<long long>(digits.size()) && digits[static_cast<std::size_t>(keep)] >= '5')
-        result.magnitude += 1;
-    return result;
+    return *scaled;
 }
 
 }  // namespace sandbox::tds

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/exact_decimal.h"
 #include "engine/result_sink.h"
 #include "tds/wire.h"
 
@@ -36,10 +37,7 @@ DateTimeParts parseDateTime(std::string_view text);
 // Days since 1900-01-01 (negative before it).
 std::int64_t daysSince1900(int year, int month, int day);
 // Unscaled integer of a decimal text at the given scale (rounded half away from zero), and its sign.
-struct ScaledDecimal {
-    bool negative = false;
-    unsigned __int128 magnitude = 0;
-};
+using ScaledDecimal = sandbox::ScaledDecimal;
 ScaledDecimal parseDecimal(std::string_view text, int scale);
 
 }  // namespace sandbox::tds

@@ -12,6 +12,7 @@
 
 #include "catalog/ddl.h"
 #include "engine/sql_error.h"
+#include "engine/sqlite_function_support.h"
 #include "engine/tokenizer.h"
 
 namespace sandbox::catalog::testing {
@@ -68,6 +69,7 @@ protected:
         std::filesystem::remove(path_);
         ASSERT_EQ(sqlite3_open(path_.c_str(), &db_), SQLITE_OK);
         sqlite3_create_collation(db_, "SQLSERVER", SQLITE_UTF8, nullptr, compareSqlServer);
+        registerExactFunctions(db_);  // decimal and money columns are declared with its collation
         createCatalog(db_, databaseName(), isMaster());
     }
 

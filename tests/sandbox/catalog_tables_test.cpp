@@ -41,8 +41,9 @@ TEST_F(TableTest, ColumnsOfATableWithIdentityComputedDefaultsAndUserType)
                     {"Price", "decimal", "9", "10", "2", "0"},
                     {"Note", "nvarchar", "100", "0", "0", "1"},
                     {"Total", "decimal", "9", "10", "2", "1"}}));
+    // A stored decimal keeps its digits as text (TEXT affinity); the computed one is SQLite's own.
     EXPECT_EQ(rows("SELECT name, type FROM pragma_table_xinfo('Orders')"),
-              (Rows{{"OrderID", "INT"}, {"Customer", "varchar(11)"}, {"Qty", "smallint"}, {"Price", "decimal(10,2)"},
+              (Rows{{"OrderID", "INT"}, {"Customer", "varchar(11)"}, {"Qty", "smallint"}, {"Price", "decimal text(10,2)"},
                     {"Note", "nvarchar(50)"}, {"Total", "decimal(10,2)"}}));
     EXPECT_EQ(rows("SELECT name, type FROM systypes WHERE xusertype = 257"), (Rows{{"ssn", "39"}}));
     EXPECT_EQ(sink.messages.size(), 1u);
