@@ -51,17 +51,6 @@ const BuiltinType* findBuiltin(std::string_view name)
     return nullptr;
 }
 
-int decimalBytes(int precision)
-{
-    if (precision <= 9)
-        return 5;
-    if (precision <= 19)
-        return 9;
-    if (precision <= 28)
-        return 13;
-    return 17;
-}
-
 std::string canonicalName(const std::vector<Token>& tokens, std::size_t& pos, std::size_t end)
 {
     std::string name = toUpperAscii(tokens[pos].text);
@@ -254,7 +243,7 @@ ColumnTypeInfo parseColumnType(sqlite3* db, const std::vector<Token>& tokens, st
         if (precision < 1 || precision > 38 || scale < 0 || scale > precision)
             throw SqlError(2750, 16, 2, "Column or parameter #1: Specified column precision " + std::to_string(precision) +
                                             " is greater than the maximum precision of 38.");
-        info.length = decimalBytes(precision);
+        info.length = decimalStorageBytes(precision);
         info.xprec = precision;
         info.xscale = scale;
         info.prec = precision;

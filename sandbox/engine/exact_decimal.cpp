@@ -143,6 +143,17 @@ std::string formatScaled(const ScaledDecimal& value, int scale)
     return value.negative && value.magnitude != 0 ? "-" + digits : digits;
 }
 
+int decimalStorageBytes(int precision)
+{
+    if (precision <= 9)
+        return 5;
+    if (precision <= 19)
+        return 9;
+    if (precision <= 28)
+        return 13;
+    return 17;
+}
+
 std::string exactStorageType(std::string_view sqlServerType)
 {
     std::string text(sqlServerType);

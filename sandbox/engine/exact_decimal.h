@@ -29,6 +29,10 @@ int digitCount(unsigned __int128 magnitude);
 // "-12.3400" for magnitude 123400 at scale 4; zero is never negative.
 std::string formatScaled(const ScaledDecimal& value, int scale);
 
+// Bytes SQL Server keeps a decimal or numeric of this precision in, sign byte included (5, 9, 13 or 17):
+// syscolumns.length and the TDS length of DECIMALN/NUMERICN.
+int decimalStorageBytes(int precision);
+
 // The SQLite declared type of a user table's exact column: the SQL Server type with a " text" word, so
 // SQLite gives the column TEXT affinity and never turns the stored text into a double
 // ("decimal(19,4)" -> "decimal text(19,4)", "money" -> "money text").

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "engine/value_text.h"
 #include "tds/text_codec.h"
 
 namespace sandbox::tds {
@@ -47,41 +48,10 @@ constexpr int dateConversionError = 241;
 constexpr int dateRangeError = 242;
 constexpr int guidConversionError = 8169;
 
-[[noreturn]] void overflow(const char* typeName)
+[[noreturn]] void overflow(const std::string& typeName)
 {
     throw ConversionError(overflowError, std::string("Arithmetic overflow error converting expression to data type ") +
                                              typeName + ".");
-}
-
-const char* typeName(SqlType type)
-{
-    switch (type) {
-    case SqlType::Int: return "int";
-    case SqlType::SmallInt: return "smallint";
-    case SqlType::TinyInt: return "tinyint";
-    case SqlType::BigInt: return "bigint";
-    case SqlType::Bit: return "bit";
-    case SqlType::Decimal: return "decimal";
-    case SqlType::Numeric: return "numeric";
-    case SqlType::Money: return "money";
-    case SqlType::SmallMoney: return "smallmoney";
-    case SqlType::Float: return "float";
-    case SqlType::Real: return "real";
-    case SqlType::DateTime: return "datetime";
-    case SqlType::SmallDateTime: return "smalldatetime";
-    case SqlType::Char: return "char";
-    case SqlType::VarChar: return "varchar";
-    case SqlType::NChar: return "nchar";
-    case SqlType::NVarChar: return "nvarchar";
-    case SqlType::Text: return "text";
-    case SqlType::NText: return "ntext";
-    case SqlType::Image: return "image";
-    case SqlType::Binary: return "binary";
-    case SqlType::VarBinary: return "varbinary";
-    case SqlType::UniqueIdentifier: return "uniqueidentifier";
-    case SqlType::Timestamp: return "timestamp";
-    }
-    return "sql_variant";
 }
 
 [[noreturn]] void badText(std::string_view text, SqlType type)
@@ -195,17 +165,6 @@ unsigned __int128 powerOfTen(int exponent)
     for (int i = 0; i < exponent; ++i)
         result *= 10;
     return result;
-}
-
-int decimalStorageBytes(int precision)
-{
-    if (precision <= 9)
-        return 5;
-    if (precision <= 19)
-        return 9;
-    if (precision <= 28)
-        return 13;
-    return 17;
 }
 
 void writeInteger(ByteWriter& out, std::int64_t v, int bytes)

@@ -116,6 +116,12 @@ TEST(ExactDecimal, ParsesComparesRoundsAndFormats)
     EXPECT_EQ(rounded("99999999999999999999999999999999999999", 0), "99999999999999999999999999999999999999");
     EXPECT_EQ(rounded("99999999999999999999999999999999999999.5", 0), "overflow");
 
+    // One table of storage sizes serves syscolumns.length and the TDS column length.
+    EXPECT_EQ((std::vector<int>{decimalStorageBytes(1), decimalStorageBytes(9), decimalStorageBytes(10), decimalStorageBytes(19),
+                                decimalStorageBytes(20), decimalStorageBytes(28), decimalStorageBytes(29), decimalStorageBytes(38)}),
+              (std::vector<int>{5, 5, 9, 9, 13, 13, 17, 17}));
+    EXPECT_EQ(typeName(SqlType::SmallMoney), "smallmoney");
+
     EXPECT_EQ(exactStorageType("decimal(19,4)"), "decimal text(19,4)");
     EXPECT_EQ(withoutExactStorage("decimal text(19,4)"), "decimal(19,4)");
     EXPECT_EQ(withoutExactStorage("money text"), "money");
