@@ -178,15 +178,37 @@ TranslateContext Session::translateContext()
     context.variable = [this](const std::string& name) { return variable(name); };
     context.attach = [this](const std::string& db) { return attach(db); };
     context.targetColumns = [this](const std::string& schema, const std::string& table) { return targetColumns(schema, table); };
-    // Read once per statement, on the first column name the translator asks about.
-    auto exactColumns = std::make_shared<std::optional<std::map<std::string, std::optional<std::string>>>>();
-    context.exactColumnType = [this, exactColumns](const std::string& column) -> std::optional<std::string> {
-        if (!*exactColumns)
-            *exactColumns = exactColumnTypes();
-        const auto found = (*exactColumns)->find(toUpperAscii(column));
-        return found == (*exactColumns)->end() ? std::nullopt : found->second;
+    // Checked once per statement, on the first column name the translator asks about.
+    auto checked = std::make_shared<bool>(false);
+    context.exactColumnType = [this, checked](const std::string& column) -> std::optional<std::string> {
+        if (!*checked) {
+            refreshExactColumns();
+            *checked = true;
+        }
+        const auto found = exactColumns_.types.find(toUpperAscii(column));
+        return found == exactColumns_.types.end() ? std::nullopt : found->second;
     };
     return context;
+}
+
+void Session::refreshExactColumns()
+{
+    // Read again only when the database or its schema changed (every DDL statement changes SQLite's schema).
+    sqlite3* db = database();
+    int version = -1;
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA schema_version", -1, &raw, nullptr) == SQLITE_OK) {
+        StatementHandle statement(raw);
+        if (sqlite3_step(raw) == SQLITE_ROW)
+            version = sqlite3_column_int(raw, 0);
+    } else {
+        sqlite3_finalize(raw);
+    }
+    if (version >= 0 && version == exactColumns_.schemaVersion && exactColumns_.database == current_)
+        return;
+    exactColumns_.database = current_;
+    exactColumns_.schemaVersion = version;
+    exactColumns_.types = exactColumnTypes();
 }
 
 std::map<std::string, std::optional<std::string>> Session::exactColumnTypes()

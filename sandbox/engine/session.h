@@ -56,7 +56,9 @@ private:
     void closeConnections(const std::string& database);
     TranslateContext translateContext();
     std::vector<TranslateContext::TargetColumn> targetColumns(const std::string& schema, const std::string& table);
+    // Column names of the current database that name decimal, numeric or money columns (see TranslateContext).
     std::map<std::string, std::optional<std::string>> exactColumnTypes();
+    void refreshExactColumns();
     std::optional<Value> variable(const std::string& name) const;
     std::string attach(const std::string& database);
 
@@ -107,6 +109,11 @@ private:
     bool bulkOpen_ = false;
     bool cancelled_ = false;
     std::uint64_t seenGeneration_ = 0;
+    struct {
+        std::string database;
+        int schemaVersion = -1;
+        std::map<std::string, std::optional<std::string>> types;
+    } exactColumns_;
 };
 
 // sp_helptext's rows for a definition stored in chunks: a row ends after each line break (kept with it)
