@@ -230,6 +230,33 @@ TEST(TdsSession, AKilledSessionIsToldAndItsConnectionClosed)
     std::filesystem::remove_all(directory);
 }
 
+TEST(TdsSession, DecimalAndMoneyColumnsReachTheWireWithEveryDigit)
+{
+    std::random_device random;
+    const auto directory =
+        std::filesystem::temp_directory_path() / ("norvane-tds-exact-" + std::to_string(random()) + std::to_string(random()));
+    {
+        Engine engine(directory);
+        EngineBackend backend(engine, {{"sa", ""}});
+        Server server(backend, 0);
+        server.start();
+        tds_test::RawClient client(server.port());
+        ASSERT_TRUE(client.login());
+        ASSERT_TRUE(client.batch("CREATE DATABASE Shop"));
+        ASSERT_TRUE(client.batch("USE Shop CREATE TABLE Ledger (Amount money NULL, Big decimal(38,10) NULL)"));
+        ASSERT_TRUE(client.batch("USE Shop INSERT INTO Ledger VALUES (922337203685477.5807, "
+                                 "1234567890123456789012345678.0123456789)"));
+        const auto reply = client.batch("USE Shop SELECT Amount, Big FROM Ledger");
+        ASSERT_TRUE(reply);
+        // MONEYN: the 64-bit count of ten-thousandths, high half first; DECIMALN: sign byte, then the 128-bit magnitude.
+        const B row{0xD1, 8,    0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF, 0xFF, 0xFF, 17,   1,    0x15, 0x45,
+                    0x67, 0xCC, 0x4E, 0x90, 0x49, 0xC4, 0x13, 0x33, 0x02, 0xF0, 0xF6, 0xB0, 0x49, 0x09};
+        EXPECT_TRUE(tds_test::contains(*reply, row));
+        server.stop();
+    }
+    std::filesystem::remove_all(directory);
+}
+
 TEST(TdsSession, AnswersRpcTransactionRequestsAndAttentions)
 {
     tds_test::ScriptedServer server;
