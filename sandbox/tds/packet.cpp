@@ -50,6 +50,7 @@ void PacketWriter::append(std::span<const std::uint8_t> tokens)
     if (failed_)
         return;
     pending_.insert(pending_.end(), tokens.begin(), tokens.end());
+    chunkEnds_.push_back(pending_.size());  // every append holds whole tokens
     const std::size_t capacity = packetSize_ - packetHeaderSize;
     std::size_t sent = 0;
     // Keep at least one byte back: the last packet of the message must carry EOM.
@@ -57,7 +58,32 @@ void PacketWriter::append(std::span<const std::uint8_t> tokens)
         sendPacket(std::span<const std::uint8_t>(pending_).subspan(sent, capacity), false);
         sent += capacity;
     }
+    if (sent == 0)
+        return;
+    std::size_t chunkStart = 0;
+    std::vector<std::size_t> remaining;
+    for (const std::size_t end : chunkEnds_) {
+        if (end > sent) {
+            if (remaining.empty())
+                frontChunkStarted_ = chunkStart < sent;
+            remaining.push_back(end - sent);
+        }
+        chunkStart = end;
+    }
+    chunkEnds_ = std::move(remaining);
     pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(sent));
+}
+
+void PacketWriter::discard()
+{
+    if (frontChunkStarted_ && !chunkEnds_.empty()) {
+        pending_.resize(chunkEnds_.front());
+        chunkEnds_.resize(1);
+    } else {
+        pending_.clear();
+        chunkEnds_.clear();
+    }
+    frontChunkStarted_ = false;
 }
 
 void PacketWriter::flush(bool endOfMessage)
@@ -74,6 +100,8 @@ void PacketWriter::flush(bool endOfMessage)
     }
     sendPacket(std::span<const std::uint8_t>(pending_).subspan(sent), endOfMessage);
     pending_.clear();
+    chunkEnds_.clear();
+    frontChunkStarted_ = false;
     if (endOfMessage)
         packetId_ = 1;
 }

@@ -72,8 +72,10 @@ public:
     void append(std::span<const std::uint8_t> tokens);
     // Sends what is buffered; with endOfMessage the last packet carries EOM.
     void flush(bool endOfMessage);
-    // Drops what has not been sent yet (after an attention).
-    void discard() { pending_.clear(); }
+    // Drops what has not been sent yet (after an attention), except the rest of a
+    // token whose first bytes already went out: the client parses tokens up to the
+    // attention acknowledgement, so a token cut short would put it out of step.
+    void discard();
     bool failed() const { return failed_; }
 
 private:
@@ -83,6 +85,10 @@ private:
     std::uint16_t spid_;
     std::size_t packetSize_ = defaultPacketSize;
     std::vector<std::uint8_t> pending_;
+    // Where each appended run of whole tokens ends in pending_, and whether the
+    // first of them has been partly sent.
+    std::vector<std::size_t> chunkEnds_;
+    bool frontChunkStarted_ = false;
     std::uint8_t packetId_ = 1;
     bool failed_ = false;
 };

@@ -172,3 +172,44 @@ TEST(TdsRequests, BatchTextAndRpcNamesWithAndWithoutAllHeaders)
     EXPECT_THROW(rpcProcedureName(B{9, 0, 's', 0}), ProtocolError);
     EXPECT_THROW(rpcProcedureName(B{0xFF}), ProtocolError);
 }
+
+TEST(TdsPacket, DiscardAfterAnAttentionFinishesATokenWhoseStartWentOut)
+{
+    std::vector<std::vector<std::uint8_t>> packets;
+    PacketWriter writer(
+        [&](const std::uint8_t* data, std::size_t size) {
+            packets.emplace_back(data, data + size);
+            return true;
+        },
+        51);
+    writer.setPacketSize(512);
+    const auto small = sequence(300);    // whole tokens, not sent yet
+    const auto cut = sequence(400);      // its first 204 bytes go out in the first packet
+    const auto unstarted = sequence(50);
+    writer.append(std::span<const std::uint8_t>(small));
+    writer.append(std::span<const std::uint8_t>(cut));
+    writer.append(std::span<const std::uint8_t>(unstarted));
+    ASSERT_EQ(packets.size(), 1u);
+    writer.discard();
+    const std::vector<std::uint8_t> done{0xFD, 0x20, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    writer.append(std::span<const std::uint8_t>(done));
+    writer.flush(true);
+
+    std::vector<std::uint8_t> joined;
+    for (const auto& p : packets)
+        joined.insert(joined.end(), p.begin() + 8, p.end());
+    std::vector<std::uint8_t> expected = small;
+    expected.insert(expected.end(), cut.begin(), cut.end());
+    expected.insert(expected.end(), done.begin(), done.end());
+    EXPECT_EQ(joined, expected) << "the cut token is finished, the unstarted one dropped, then the acknowledgement";
+
+    // When the cut falls exactly between tokens, nothing of the rest is kept.
+    packets.clear();
+    writer.append(std::span<const std::uint8_t>(sequence(504)));
+    writer.append(std::span<const std::uint8_t>(sequence(20)));
+    ASSERT_EQ(packets.size(), 1u);
+    writer.discard();
+    writer.flush(true);
+    ASSERT_EQ(packets.size(), 2u);
+    EXPECT_EQ(packets[1].size(), 8u);
+}
