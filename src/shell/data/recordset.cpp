@@ -396,8 +396,9 @@ void Recordset::abandon()
 {
     if (!core_)
         return;
+    // Closing a statement with unread results makes the driver send the attention itself.
     if (statement_.valid()) {
-        SQLCancel(statement_.get());
+        SQLFreeStmt(statement_.get(), SQL_CLOSE);
         statement_.reset();
     }
     core_->unregisterRecordset(this);
