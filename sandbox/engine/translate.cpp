@@ -1097,10 +1097,7 @@ private:
                 for (std::size_t index = 0;; ++index) {
                     if (index > 0)
                         sql += ", ";
-                    if (acceptWord("DEFAULT"))
-                        sql += "NULL";
-                    else
-                        sql += storedValue(expression().sql, index < types.size() ? types[index] : "");
+                    sql += acceptWord("DEFAULT") ? std::string("NULL") : storedExpression(index < types.size() ? types[index] : "");
                     if (!acceptSymbol(","))
                         break;
                 }
@@ -1115,7 +1112,22 @@ private:
         } else if (peekWord("SELECT") || peek().isSymbol("(")) {
             bool parens = acceptSymbol("(");
             std::string source = query(nullptr);
-            sql += stamp.empty() ? " " + source : " SELECT *, tsql_rowversion() FROM (" + source + ")";
+            if (std::any_of(types.begin(), types.end(), [](const std::string& type) { return isExactTypeText(type); })) {
+                // Decimal and money values are rounded and checked as VALUES are: the source's columns get names
+                // (x1, x2, ...) so each can pass through tsql_exact.
+                std::string names;
+                std::string values;
+                for (std::size_t i = 0; i < types.size(); ++i) {
+                    const std::string name = "x" + std::to_string(i + 1);
+                    names += (i ? ", " : "") + name;
+                    values += (i ? ", " : "") + storedValue(name, types[i]);
+                }
+                if (!stamp.empty())
+                    values += ", tsql_rowversion()";
+                sql = "WITH tsql_source(" + names + ") AS (" + source + ") " + sql + " SELECT " + values + " FROM tsql_source";
+            } else {
+                sql += stamp.empty() ? " " + source : " SELECT *, tsql_rowversion() FROM (" + source + ")";
+            }
             if (parens)
                 expectSymbol(")");
         } else if (peekWord("EXEC") || peekWord("EXECUTE")) {
@@ -1131,13 +1143,14 @@ private:
     // Dates are stored as SQL Server shows them ("yyyy-mm-dd hh:mm:ss.mmm"), so they compare and sort as text.
     // decimal, numeric and money columns store exact text rounded to their scale (tsql_exact); a number
     // literal goes in as its text, so no digit is lost to a double on the way.
-    static std::string storedValue(const std::string& sql, const std::string& type)
+    static std::string storedValue(const std::string& sql, const std::string& type, bool exactSource = false)
     {
         if (isExactTypeText(type)) {
             const std::string target = stringLiteral(withoutExactStorage(type));
             if (const char* source = numberLiteralType(sql))
                 return "tsql_exact(" + target + ", " + stringLiteral(sql) + ", " + stringLiteral(source) + ")";
-            return "tsql_exact(" + target + ", " + sql + ")";
+            // Another decimal or money column's text is a number to SQL Server, not a varchar.
+            return "tsql_exact(" + target + ", " + sql + (exactSource ? ", 'numeric')" : ")");
         }
         const std::string upper = toUpperAscii(type);
         if (upper == "DATETIME" || upper == "SMALLDATETIME")
@@ -1163,6 +1176,12 @@ private:
         return fitsInt ? "int" : "numeric";
     }
 
+    std::string storedExpression(const std::string& type)
+    {
+        const Expr value = expression();
+        return storedValue(value.sql, type, value.exactNumber);
+    }
+
     TranslatedDml update()
     {
         expectWord("UPDATE");
@@ -1183,7 +1202,7 @@ private:
                 if (equalsIgnoreCase(k.name, column.back().text))
                     type = k.type;
             sql += quoteIdentifier(column.back().text) + " = " +
-                   (acceptWord("DEFAULT") ? "NULL" : storedValue(expression().sql, type));
+                   (acceptWord("DEFAULT") ? "NULL" : storedExpression(type));
             if (!acceptSymbol(","))
                 break;
         }

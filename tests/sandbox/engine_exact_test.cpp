@@ -91,8 +91,23 @@ TEST_F(EngineExactTest, ValuesThatDoNotFitAreRefusedWith8115)
               (std::vector<std::string>{"8115: Arithmetic overflow error converting varchar to data type numeric."}));
     EXPECT_EQ(fail("INSERT INTO Ledger (ID, Price) VALUES (5, 'abc')"),
               (std::vector<std::string>{"8114: Error converting data type varchar to numeric."}));
+    EXPECT_EQ(fail("UPDATE Ledger SET Rate = Price WHERE ID = 1"),
+              (std::vector<std::string>{"8115: Arithmetic overflow error converting numeric to data type numeric."}));
+    EXPECT_EQ(fail("INSERT INTO Ledger (ID, Rate) SELECT 20, Price FROM Ledger WHERE ID = 1"),
+              (std::vector<std::string>{"8115: Arithmetic overflow error converting varchar to data type numeric."}));
     EXPECT_EQ(column("SELECT COUNT(*) FROM Ledger"), (std::vector<std::string>{"3"}));
     EXPECT_EQ(column("SELECT Small FROM Ledger WHERE ID = 3"), (std::vector<std::string>{"5.0000"}));
+}
+
+TEST_F(EngineExactTest, InsertSelectCopiesEveryDigitAndRoundsToTheTarget)
+{
+    run("INSERT INTO Ledger (ID, Amount, Big, Rate) SELECT ID + 10, Amount, Big, Rate FROM Ledger WHERE ID < 3");
+    EXPECT_EQ(column("SELECT Amount FROM Ledger WHERE ID > 10 ORDER BY ID"),
+              (std::vector<std::string>{"922337203685477.5807", "-922337203685477.5808"}));
+    EXPECT_EQ(column("SELECT Big FROM Ledger WHERE ID > 10 ORDER BY ID"),
+              (std::vector<std::string>{"1234567890123456789012345678.0123456789", "-0.0000000001"}));
+    EXPECT_EQ(fail("INSERT INTO Ledger SELECT ID + 20, Amount, Small, Big, Price, Price FROM Ledger WHERE ID = 2"), std::vector<std::string>{});
+    EXPECT_EQ(column("SELECT Rate FROM Ledger WHERE ID = 22"), (std::vector<std::string>{"1.23"}));
 }
 
 TEST(ExactDecimal, ParsesComparesRoundsAndFormats)
