@@ -180,13 +180,15 @@ TranslateContext Session::translateContext()
     context.targetColumns = [this](const std::string& schema, const std::string& table) { return targetColumns(schema, table); };
     // Checked once per statement, on the first column name the translator asks about.
     auto checked = std::make_shared<bool>(false);
-    context.exactColumnType = [this, checked](const std::string& column) -> std::optional<std::string> {
+    context.exactColumn = [this, checked](const std::string& column) -> std::optional<TranslateContext::ExactColumn> {
         if (!*checked) {
             refreshExactColumns();
             *checked = true;
         }
         const auto found = exactColumns_.types.find(toUpperAscii(column));
-        return found == exactColumns_.types.end() ? std::nullopt : found->second;
+        if (found == exactColumns_.types.end())
+            return std::nullopt;
+        return TranslateContext::ExactColumn{found->second.has_value(), found->second.value_or("")};
     };
     return context;
 }

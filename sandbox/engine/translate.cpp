@@ -43,6 +43,7 @@ struct Expr {
     std::string columnName;  // set when the expression is a plain column reference
     bool stringLiteral = false;  // a string literal that reads as a date
     bool exactNumber = false;    // a decimal, numeric or money column: exact text that compares as a number
+    bool ownCollation = false;   // a column whose name stands for exact and character columns: it compares by its own
 };
 
 // A string literal compared with a datetime column converts to datetime first, as in SQL Server;
@@ -515,9 +516,12 @@ private:
                     if (peekWord("ALL") || peekWord("ANY") || peekWord("SOME"))
                         throw SqlError(156, 15, 1, "Incorrect syntax near the keyword '" + peek().text + "'.");
                     Expr right = additive();
-                    const std::string collation = left.exactNumber || right.exactNumber ? exactCollation : "SQLSERVER";
+                    // A column that may be either kind keeps its declared collation (SQLSERVER or EXACTNUMBER).
+                    const std::string collation = left.exactNumber || right.exactNumber    ? std::string(" COLLATE ") + exactCollation
+                                                  : left.ownCollation || right.ownCollation ? ""
+                                                                                            : " COLLATE SQLSERVER";
                     return Expr{comparedLiteral(left, right) + " " + std::string(sqlite) + " " + comparedLiteral(right, left) +
-                                    " COLLATE " + collation,
+                                    collation,
                                 Kind::Number, "", ""};
                 }
             }
@@ -771,10 +775,11 @@ private:
         }
         sql += quoteIdentifier(column);
         // A decimal, numeric or money column holds text that is a number: adding to it is arithmetic.
-        if (context_.exactColumnType)
-            if (const auto type = context_.exactColumnType(column)) {
-                Expr reference{sql, Kind::Number, *type, column};
-                reference.exactNumber = true;
+        if (context_.exactColumn)
+            if (const auto exact = context_.exactColumn(column)) {
+                Expr reference{sql, exact->everywhere ? Kind::Number : Kind::Unknown, exact->type, column};
+                reference.exactNumber = exact->everywhere;
+                reference.ownCollation = !exact->everywhere;
                 return reference;
             }
         return Expr{sql, Kind::Unknown, "", column};

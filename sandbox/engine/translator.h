@@ -30,9 +30,14 @@ struct TranslateContext {
         bool insertable = true; // false for identity, computed and timestamp columns
     };
     std::function<std::vector<TargetColumn>(const std::string& schema, const std::string& table)> targetColumns;
-    // The SQL Server type of a column name that only ever names decimal, numeric, money or smallmoney columns
-    // in the current database's tables ("" when their types differ); nullopt for any other name.
-    std::function<std::optional<std::string>(const std::string& column)> exactColumnType;
+    // A column name some of the current database's tables use for a decimal, numeric, money or smallmoney
+    // column (those store exact text): everywhere when no table uses it for a character or other non-number
+    // column, with the type when every column of that name has the same one. nullopt for other names.
+    struct ExactColumn {
+        bool everywhere = false;
+        std::string type;
+    };
+    std::function<std::optional<ExactColumn>(const std::string& column)> exactColumn;
 };
 
 // One item of a select list, as SQL Server names it in the result.

@@ -72,6 +72,13 @@ TEST_F(EngineExactTest, ComparisonsSortingAndAggregatesStayNumeric)
     EXPECT_EQ(text(row[2]), "1234567890123456789012345678.0123456789");
     EXPECT_NEAR(std::get<double>(row[3]), -991.49, 1e-9);  // 1.50 - 999.99 + 7.00
 
+    // A name that is also a character column elsewhere compares by each column's own collation.
+    run("CREATE TABLE Stock (Amount varchar(10) NOT NULL) INSERT INTO Stock VALUES ('abc')");
+    EXPECT_EQ(column("SELECT ID FROM Ledger WHERE Amount > 10"), (std::vector<std::string>{"1"}));
+    EXPECT_EQ(column("SELECT ID FROM Ledger WHERE Amount <= 10.0 ORDER BY ID"), (std::vector<std::string>{"2", "3"}));
+    EXPECT_EQ(column("SELECT Amount FROM Stock WHERE Amount = 'ABC  '"), (std::vector<std::string>{"abc"}));
+    run("DROP TABLE Stock");
+
     // Two such columns add as numbers, not as strings; CAST to int truncates.
     EXPECT_EQ(column("SELECT Small + Amount FROM Ledger WHERE ID = 3"), (std::vector<std::string>{"15.000000"}));
     EXPECT_EQ(column("SELECT CAST(Price AS int) FROM Ledger WHERE ID = 2"), (std::vector<std::string>{"1"}));
