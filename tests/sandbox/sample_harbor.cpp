@@ -32,10 +32,12 @@ public:
 
 QString sampleScript()
 {
-    const QByteArray directory = qgetenv("NORVANE_SAMPLE_DIR");
-    QFile file(QString::fromLocal8Bit(directory) + "/01_harbor.sql");
-    if (directory.isEmpty() || !file.open(QIODevice::ReadOnly))
-        throw std::runtime_error("NORVANE_SAMPLE_DIR does not hold 01_harbor.sql");
+    QString directory = qEnvironmentVariable("NORVANE_SAMPLE_DIR");
+    if (directory.isEmpty())
+        directory = NORVANE_SAMPLE_DIR_DEFAULT;
+    QFile file(directory + "/01_harbor.sql");
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("no 01_harbor.sql in " + directory.toStdString());
     return QString::fromLatin1(file.readAll());
 }
 
