@@ -314,7 +314,7 @@ void Session::syntaxCheck(const std::vector<Statement>& statements)
 {
     TranslateContext dry;
     dry.currentDatabase = current_;
-    dry.variable = [](const std::string&) { return std::optional<Value>(Value(Null{})); };
+    dry.variable = [](const std::string&) { return std::optional<Value>(std::in_place); };  // a NULL of no type
     dry.attach = [](const std::string& db) { return db; };
     for (const Statement& s : statements) {
         if (s.kind != Statement::Kind::Simple) {
