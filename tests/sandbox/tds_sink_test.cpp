@@ -66,6 +66,30 @@ ResultColumn intColumn()
     return {"n", t};
 }
 
+// The real server (Engine behind EngineBackend) on a fresh data directory, removed at the end.
+struct TemporaryDirectory {
+    std::filesystem::path path;
+    TemporaryDirectory()
+    {
+        std::random_device random;
+        path = std::filesystem::temp_directory_path() / ("norvane-tds-" + std::to_string(random()) + std::to_string(random()));
+    }
+    ~TemporaryDirectory()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
+struct EngineServer {
+    TemporaryDirectory directory;
+    Engine engine{directory.path};
+    EngineBackend backend{engine, {{"sa", ""}}};
+    Server server{backend, 0};
+    EngineServer() { server.start(); }
+    ~EngineServer() { server.stop(); }
+};
+
 }  // namespace
 
 TEST(TdsSink, StatementsGetDoneWithMoreExceptTheLastAndCountsWhereGiven)
@@ -193,68 +217,48 @@ TEST(TdsSink, AFatalMessageEndsTheResponseWithAnErrorDone)
 
 TEST(TdsSession, AKilledSessionIsToldAndItsConnectionClosed)
 {
-    std::random_device random;
-    const auto directory =
-        std::filesystem::temp_directory_path() / ("norvane-tds-kill-" + std::to_string(random()) + std::to_string(random()));
-    {
-        Engine engine(directory);
-        EngineBackend backend(engine, {{"sa", ""}});
-        Server server(backend, 0);
-        server.start();
-        tds_test::RawClient victim(server.port());
-        ASSERT_TRUE(victim.login());
-        tds_test::RawClient killer(server.port());
-        ASSERT_TRUE(killer.login());
-        auto reply = killer.batch("KILL 51");
-        ASSERT_TRUE(reply);
-        EXPECT_EQ(B(reply->end() - 9, reply->end()), doneBytes(0xFD, 0, 0, 0));
+    EngineServer running;
+    tds_test::RawClient victim(running.server.port());
+    ASSERT_TRUE(victim.login());
+    tds_test::RawClient killer(running.server.port());
+    ASSERT_TRUE(killer.login());
+    auto reply = killer.batch("KILL 51");
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(B(reply->end() - 9, reply->end()), doneBytes(0xFD, 0, 0, 0));
 
-        reply = victim.batch("SELECT 1");
-        ASSERT_TRUE(reply);
-        ServerMessage killed;
-        killed.number = 6106;
-        killed.severity = 20;
-        killed.state = 1;
-        killed.text = "Process ID 51 was ended by KILL.";
-        ByteWriter killedBytes;
-        writeMessage(killedBytes, killed, Engine::serverName());
-        EXPECT_TRUE(tds_test::contains(*reply, killedBytes.bytes()));
-        EXPECT_EQ(B(reply->end() - 9, reply->end()), doneBytes(0xFD, 0x02, 0, 0));
-        EXPECT_TRUE(victim.closedByServer()) << "severity 20 ends the connection";
+    reply = victim.batch("SELECT 1");
+    ASSERT_TRUE(reply);
+    ServerMessage killed;
+    killed.number = 6106;
+    killed.severity = 20;
+    killed.state = 1;
+    killed.text = "Process ID 51 was ended by KILL.";
+    ByteWriter killedBytes;
+    writeMessage(killedBytes, killed, Engine::serverName());
+    EXPECT_TRUE(tds_test::contains(*reply, killedBytes.bytes()));
+    EXPECT_EQ(B(reply->end() - 9, reply->end()), doneBytes(0xFD, 0x02, 0, 0));
+    EXPECT_TRUE(victim.closedByServer()) << "severity 20 ends the connection";
 
-        reply = killer.batch("SELECT 1");
-        ASSERT_TRUE(reply) << "other sessions go on";
-        EXPECT_EQ(B(reply->end() - 9, reply->end()), doneBytes(0xFD, 0x10, 0xC1, 1));
-        server.stop();
-    }
-    std::filesystem::remove_all(directory);
+    reply = killer.batch("SELECT 1");
+    ASSERT_TRUE(reply) << "other sessions go on";
+    EXPECT_EQ(B(reply->end() - 9, reply->end()), doneBytes(0xFD, 0x10, 0xC1, 1));
 }
 
 TEST(TdsSession, DecimalAndMoneyColumnsReachTheWireWithEveryDigit)
 {
-    std::random_device random;
-    const auto directory =
-        std::filesystem::temp_directory_path() / ("norvane-tds-exact-" + std::to_string(random()) + std::to_string(random()));
-    {
-        Engine engine(directory);
-        EngineBackend backend(engine, {{"sa", ""}});
-        Server server(backend, 0);
-        server.start();
-        tds_test::RawClient client(server.port());
-        ASSERT_TRUE(client.login());
-        ASSERT_TRUE(client.batch("CREATE DATABASE Shop"));
-        ASSERT_TRUE(client.batch("USE Shop CREATE TABLE Ledger (Amount money NULL, Big decimal(38,10) NULL)"));
-        ASSERT_TRUE(client.batch("USE Shop INSERT INTO Ledger VALUES (922337203685477.5807, "
-                                 "1234567890123456789012345678.0123456789)"));
-        const auto reply = client.batch("USE Shop SELECT Amount, Big FROM Ledger");
-        ASSERT_TRUE(reply);
-        // MONEYN: the 64-bit count of ten-thousandths, high half first; DECIMALN: sign byte, then the 128-bit magnitude.
-        const B row{0xD1, 8,    0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF, 0xFF, 0xFF, 17,   1,    0x15, 0x45,
-                    0x67, 0xCC, 0x4E, 0x90, 0x49, 0xC4, 0x13, 0x33, 0x02, 0xF0, 0xF6, 0xB0, 0x49, 0x09};
-        EXPECT_TRUE(tds_test::contains(*reply, row));
-        server.stop();
-    }
-    std::filesystem::remove_all(directory);
+    EngineServer running;
+    tds_test::RawClient client(running.server.port());
+    ASSERT_TRUE(client.login());
+    ASSERT_TRUE(client.batch("CREATE DATABASE Shop"));
+    ASSERT_TRUE(client.batch("USE Shop CREATE TABLE Ledger (Amount money NULL, Big decimal(38,10) NULL)"));
+    ASSERT_TRUE(client.batch("USE Shop INSERT INTO Ledger VALUES (922337203685477.5807, "
+                             "1234567890123456789012345678.0123456789)"));
+    const auto reply = client.batch("USE Shop SELECT Amount, Big FROM Ledger");
+    ASSERT_TRUE(reply);
+    // MONEYN: the 64-bit count of ten-thousandths, high half first; DECIMALN: sign byte, then the 128-bit magnitude.
+    const B row{0xD1, 8,    0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF, 0xFF, 0xFF, 17,   1,    0x15, 0x45,
+                0x67, 0xCC, 0x4E, 0x90, 0x49, 0xC4, 0x13, 0x33, 0x02, 0xF0, 0xF6, 0xB0, 0x49, 0x09};
+    EXPECT_TRUE(tds_test::contains(*reply, row));
 }
 
 TEST(TdsSession, AnswersRpcTransactionRequestsAndAttentions)
