@@ -124,9 +124,10 @@ struct RowsRead {
     }
 };
 
-ResponsiveCall sessionCall(const std::shared_ptr<RowsRead>& read, bool escapeCancels)
+ResponsiveCall sessionCall(const std::shared_ptr<RowsRead>& read, bool escapeCancels, std::function<void()> progress)
 {
     ResponsiveCall call;
+    call.progress = std::move(progress);
     call.timeoutSeconds = session().queryTimeoutSeconds;
     call.heartbeat = read->heartbeat;
     call.cancel = [] { session().connection.cancel(); };
@@ -198,10 +199,10 @@ void ShowRows(QTreeWidget* listView, const QString& name, bool allRows)
         read->cells.clear();
         listView->addTopLevelItems(shown);
     };
-    // The rows read so far stay shown whatever ends the reading.
+    // Rows show as they arrive, and the rows read so far stay shown whatever ends the reading.
     const auto readRows = [&](std::function<void()> work, bool escapeCancels) {
         try {
-            return runResponsive(std::move(work), sessionCall(read, escapeCancels));
+            return runResponsive(std::move(work), sessionCall(read, escapeCancels, showRead));
         } catch (const DbError&) {
             showRead();
             throw;
@@ -241,8 +242,8 @@ void ShowRows(QTreeWidget* listView, const QString& name, bool allRows)
         if (!stopped && !read->ended
             && askQuestion(listView, rowsBeyondQuestion(), QMessageBox::Yes | QMessageBox::No) == QMessageBox::No) {
             limit = kRowsShownWithoutAsking;
-            const std::lock_guard lock(read->mutex);
-            read->cells.resize(kRowsShownWithoutAsking);
+            showRead();
+            delete listView->takeTopLevelItem(kRowsShownWithoutAsking);  // the row past 500 goes
         }
     }
     if (!stopped)

@@ -96,6 +96,8 @@ bool runResponsive(std::function<void()> work, const ResponsiveCall& call)
             loop.quit();
             return;
         }
+        if (call.progress)
+            call.progress();
         if (stopAskedAt < 0 && call.heartbeat && call.heartbeat->load() != lastBeat) {
             lastBeat = call.heartbeat->load();
             elapsed.restart();

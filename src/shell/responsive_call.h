@@ -23,6 +23,8 @@ struct ResponsiveCall {
     std::function<void()> escape;
     // Run on this thread when the call is given up, e.g. abandoning its connection.
     std::function<void()> giveUp;
+    // Run on this thread every few milliseconds while the call runs, e.g. to show what it has read so far.
+    std::function<void()> progress;
     // Text of the time-out error, e.g. "The server did not answer within 30 seconds."
     QString timeoutText;
 };
