@@ -34,6 +34,14 @@ ImageProvider& imageProvider()
     return provider;
 }
 
+// Whether the busy pointer on the override stack is SetStatus's own, so that it takes back
+// exactly what it put there and leaves other busy-pointer guards alone.
+bool& statusPointerPushed()
+{
+    static bool pushed = false;
+    return pushed;
+}
+
 // The list view remembers its sort key and direction between heading clicks.
 constexpr char kSortKeyProperty[] = "norvaneSortKey";
 constexpr char kSortOrderProperty[] = "norvaneSortOrder";
@@ -80,7 +88,8 @@ struct RowsRead {
     Recordset rows;
     qint64 count = -1;
     std::mutex mutex;                // guards cells, the one thing the waiting thread may look at early
-    std::vector<QStringList> cells;
+    std::vector<QStringList> cells;  // read and not yet shown
+    qint64 total = 0;                // rows read in all
     bool ended = false;              // the result has no more rows
     bool stopped = false;            // the read was stopped on request
     std::atomic<bool> stopRequested{false};
@@ -100,7 +109,7 @@ struct RowsRead {
                     ended = true;
                     return;
                 }
-                if (upTo >= 0 && static_cast<qint64>(cells.size()) >= upTo)
+                if (upTo >= 0 && total >= upTo)
                     return;
             }
             QStringList row;
@@ -110,6 +119,7 @@ struct RowsRead {
             {
                 const std::lock_guard lock(mutex);
                 cells.push_back(std::move(row));
+                ++total;
             }
             ++*heartbeat;
             try {
@@ -173,14 +183,13 @@ void SetStatus(const QString& text, bool busy)
 {
     if (statusSink())
         statusSink()(text);
-    if (busy) {
-        if (QApplication::overrideCursor())
-            QApplication::changeOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-    } else {
-        while (QApplication::overrideCursor())
-            QApplication::restoreOverrideCursor();
+    bool& pushed = statusPointerPushed();
+    if (busy && !pushed) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        pushed = true;
+    } else if (!busy && pushed) {
+        QApplication::restoreOverrideCursor();
+        pushed = false;
     }
 }
 
