@@ -1,5 +1,6 @@
 #include "query/frmQuery.h"
 
+#include "codeview/keyword_highlighter.h"
 #include "query/query_batch.h"
 #include "query/query_result_model.h"
 #include "query/query_run.h"
@@ -79,6 +80,8 @@ void frmQuery::buildControls()
     rtbQRYInput->setToolTip(QStringLiteral("Type the SQL statement here and hit Run button to execute"));
     rtbQRYInput->setLineWrapMode(QPlainTextEdit::NoWrap);
     lblQRYBox->setBuddy(rtbQRYInput);
+    // Keywords are coloured as the user types; the caret and the undo history are untouched.
+    new KeywordHighlighter(rtbQRYInput->document());
 
     cmdQRYExecute = makeButton(this, "cmdQRYExecute", QStringLiteral("&Run (F5)"), {8, 206, 104, 28});
     cmdQRYClear = makeButton(this, "cmdQRYClear", QStringLiteral("&Clear"), {120, 206, 104, 28});
@@ -164,8 +167,13 @@ void frmQuery::collectProgress()
     }
     if (!progress.messages.isEmpty()) {
         runMessages_ << progress.messages;
-        if (!progress.finished)
-            showMessages(QStringLiteral("Executing... Please Wait..."), false);
+        if (!progress.finished) {
+            // Shown as they arrive, below the running line.
+            QTextCursor cursor(rtbQRYMessages->document());
+            cursor.movePosition(QTextCursor::End);
+            for (const QString& line : std::as_const(progress.messages))
+                cursor.insertText(QStringLiteral("\n") + line);
+        }
     }
     if (progress.finished)
         finishRun(progress.outcome);

@@ -13,9 +13,13 @@ namespace {
 constexpr qsizetype kRowsPerBlock = 2048;
 constexpr auto kFlushInterval = std::chrono::milliseconds(40);
 
+// A failure of the link rather than of the statement: the driver's communication
+// errors, and its general errors without a server's number (a write to a closed
+// socket). The connection is opened afresh for the next run.
 bool linkIsGone(const DbError& error)
 {
-    return error.sqlState().startsWith(QLatin1String("08"));
+    return error.sqlState().startsWith(QLatin1String("08")) ||
+           (error.nativeError() == 0 && error.sqlState() == QLatin1String("HY000"));
 }
 
 bool stopsTheBatch(const DbError& error)
@@ -25,6 +29,8 @@ bool stopsTheBatch(const DbError& error)
 }
 
 }  // namespace
+
+const QString kConnectionLost = QStringLiteral("The connection to the server was lost: ");
 
 QString rowCountText(qint64 rows)
 {
@@ -183,9 +189,15 @@ void QueryRun::work()
     } catch (const DbError& error) {
         // The rows read before the error stay in the grid.
         shared.rows(block);
-        outcome = shared.cancelRequested && error.sqlState() == QLatin1String("HY008") ? kOperationCancelled
-                                                                                      : error.description();
-        lost = lost || linkIsGone(error);
+        // Once the user has cancelled, whatever the driver says next is the cancel's doing.
+        if (shared.cancelRequested) {
+            outcome = kOperationCancelled;
+        } else if (linkIsGone(error)) {
+            outcome = kConnectionLost + error.description();
+            lost = true;
+        } else {
+            outcome = error.description();
+        }
     }
     connection.setMessageHandler(nullptr);
     connection.setRowCountHandler(nullptr);

@@ -5,6 +5,7 @@
 // than a 16-bit row counter.
 #include "query/frmQuery.h"
 
+#include "codeview/modKeyColor.h"
 #include "shell/catalog_helpers.h"
 #include "shell/harbor_session.h"
 #include "shell/qt_test_application.h"
@@ -18,6 +19,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <QTextEdit>
 
 #include <gtest/gtest.h>
@@ -305,4 +307,95 @@ TEST_F(QueryWindow, EveryRowOfALargeResultIsShown)
     EXPECT_NE(row(39999), QStringList({"", ""}));
     EXPECT_EQ(row(40000), QStringList({"", ""}));
     EXPECT_EQ(messages->toPlainText(), "Command Completed Successfully\n(40000 row(s) affected)");
+}
+
+namespace {
+
+// The colour the input box shows at every character, as its highlighting draws it.
+std::vector<QRgb> shownColours(const QPlainTextEdit* box)
+{
+    std::vector<QRgb> colours(static_cast<std::size_t>(box->document()->characterCount()), kPlainTextColour);
+    for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next())
+        for (const QTextLayout::FormatRange& range : block.layout()->formats())
+            for (int at = range.start; at < range.start + range.length; ++at)
+                colours[static_cast<std::size_t>(block.position() + at)] = range.format.foreground().color().rgb();
+    colours.pop_back();  // the document's closing paragraph mark
+    return colours;
+}
+
+// The colours of colouring the whole text at once.
+std::vector<QRgb> wholeTextColours(const QString& text)
+{
+    std::vector<QRgb> colours(static_cast<std::size_t>(text.size()), kPlainTextColour);
+    for (const ColourSpan& span : ColourKeywords(text))
+        for (qsizetype at = span.start; at < span.start + span.length; ++at)
+            colours[static_cast<std::size_t>(at)] = span.colour;
+    return colours;
+}
+
+}  // namespace
+
+TEST_F(QueryWindow, KeywordsAreColouredAsTheUserTypesAndTheCaretStays)
+{
+    input->setFocus();
+    QTest::keyClicks(input, "select count(*) from sysobjects");
+    QTest::keyClick(input, Qt::Key_Return);
+    QTest::keyClicks(input, "where ID IN (SELECT Object_Id('x')) HAVING  sum(1) > 0");
+    const QString typed = "select count(*) from sysobjects\nwhere ID IN (SELECT Object_Id('x')) HAVING  sum(1) > 0";
+    ASSERT_EQ(input->toPlainText(), typed);
+    EXPECT_EQ(input->textCursor().position(), typed.size());
+    EXPECT_EQ(shownColours(input), wholeTextColours(typed));
+    EXPECT_EQ(shownColours(input)[0], kKeywordBlue);
+    EXPECT_EQ(shownColours(input)[21], kKeywordGreen);
+    EXPECT_EQ(shownColours(input)[7], kKeywordMagenta);
+
+    // Typing inside a keyword makes it a plain word; the caret stays where the typing was.
+    QTextCursor cursor = input->textCursor();
+    cursor.setPosition(6);
+    input->setTextCursor(cursor);
+    QTest::keyClicks(input, "ed");
+    EXPECT_EQ(input->textCursor().position(), 8);
+    EXPECT_EQ(shownColours(input)[0], kPlainTextColour);
+    EXPECT_EQ(shownColours(input), wholeTextColours(input->toPlainText()));
+
+    // Clear empties the box and leaves the grid and the messages as they were.
+    runText("SELECT 1 AS One");
+    QTest::mouseClick(window->findChild<QPushButton*>("cmdQRYClear"), Qt::LeftButton);
+    EXPECT_EQ(input->toPlainText(), "");
+    EXPECT_EQ(row(0), QStringList({"1"}));
+    EXPECT_EQ(messages->toPlainText(), "Command Completed Successfully\n(1 row(s) affected)");
+}
+
+TEST_F(QueryWindow, StatementsThatMustStartTheirBatchRunAsTyped)
+{
+    runText("-- a view made in the query window\n/* with /* nested */ comments */\n"
+            "CREATE VIEW ShipNames AS SELECT Name FROM Ships WHERE Id < 3");
+    EXPECT_EQ(messages->toPlainText(), "Command Completed Successfully");
+    runText("SELECT * FROM ShipNames ORDER BY Name");
+    EXPECT_EQ(headings(), QStringList({"Name"}));
+    EXPECT_EQ(row(0), QStringList({"Albatross"}));
+    EXPECT_EQ(row(1), QStringList({"Bluefin"}));
+    runText("DROP VIEW ShipNames");
+    EXPECT_EQ(messages->toPlainText(), "Command Completed Successfully");
+}
+
+TEST_F(QueryWindow, ALostConnectionIsReportedAndTheNextRunConnectsAgain)
+{
+    test::SandboxProcess own;
+    session().ConnectionString = own.connectionString();
+    runText("SELECT DB_NAME() AS Name");
+    EXPECT_EQ(row(0), QStringList({"master"}));
+
+    own.stop();
+    runText("SELECT 1 AS One");
+    EXPECT_EQ(outcomeColour(), kRed);
+    EXPECT_TRUE(messages->toPlainText().startsWith("The connection to the server was lost: "))
+        << messages->toPlainText().toStdString();
+    EXPECT_EQ(row(0), QStringList({"master"}));
+
+    own.restart();
+    session().ConnectionString = own.connectionString();
+    runText("SELECT 2 AS Two");
+    EXPECT_EQ(messages->toPlainText(), "Command Completed Successfully\n(1 row(s) affected)");
+    EXPECT_EQ(row(0), QStringList({"2"}));
 }
