@@ -108,7 +108,7 @@ void frmFunctions::showSelected()
         firstType->setText(QStringLiteral("Return"));
         lblFNSParams->setText(QStringLiteral("Total Parameters : ") + QString::number(paramGridRowCount(flxFNSParams) - 1));
         SetStatus(QStringLiteral("Filling Object Text.. Please wait..."), true);
-        GetObjectText(rtbFNText, CurrentName);
+        showObjectSource(rtbFNText, CurrentName);
         SetStatus(QStringLiteral("Ready"), false);
     } catch (const std::exception& error) {
         SetStatus(QStringLiteral("Ready"), false);

@@ -4,6 +4,7 @@
 #include "objects/sql_call.h"
 #include "objects/vb_call.h"
 #include "shell/catalog_helpers.h"
+#include "shell/data/sql_text.h"
 #include "shell/prompts.h"
 #include "shell/session.h"
 
@@ -167,7 +168,7 @@ void frmSPs::showSelected()
         if (paramGridRowCount(flxSPSParams) == 1)
             flxSPSParams->setRowCount(1);  // one empty row under the header
         SetStatus(QStringLiteral("Filling Object Text.. Please wait..."), true);
-        GetObjectText(rtbSPSText, name);
+        showObjectSource(rtbSPSText, name);
         SetStatus(QStringLiteral("Ready"), false);
     } catch (const std::exception& error) {
         SetStatus(QStringLiteral("Ready"), false);

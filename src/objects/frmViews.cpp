@@ -125,7 +125,7 @@ void frmViews::showSelected()
         lblVWSRows->setText(QStringLiteral("Total Showed Rows : ") + QString::number(lsvVWSRows->topLevelItemCount()));
         lblVWSViewName->setText(QStringLiteral("View Name : ") + name);
         SetStatus(QStringLiteral("Filling View Text.. Please wait..."), true);
-        GetObjectText(rtbVWSText, name);
+        showObjectSource(rtbVWSText, name);
         SetStatus(QStringLiteral("Ready"), false);
     } catch (const std::exception& error) {
         SetStatus(QStringLiteral("Ready"), false);

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTextEdit>
 #include <QTimer>
 
 namespace norvane {
@@ -127,6 +128,19 @@ bool ObjectListWindow::eventFilter(QObject* watched, QEvent* event)
         QTimer::singleShot(0, findBox_, &QLineEdit::selectAll);
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void showObjectSource(QTextEdit* box, const QString& name)
+{
+    // SQL Server's "There is no text for object": nothing to show, nothing failed.
+    constexpr int kNoTextForObject = 15197;
+    try {
+        GetObjectText(box, name);
+    } catch (const DbError& error) {
+        if (error.nativeError() != kNoTextForObject)
+            throw;
+        box->clear();
+    }
 }
 
 void useSourceFont(QWidget* box)

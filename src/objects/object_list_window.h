@@ -14,6 +14,7 @@
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QTextEdit;
 
 namespace norvane {
 
@@ -80,6 +81,10 @@ private:
     clsResize resize_;
     bool loaded_ = false;
 };
+
+// Writes the object's source into the box; an object the catalog keeps no text
+// for shows an empty box, not a failure.
+void showObjectSource(QTextEdit* box, const QString& name);
 
 // The text of a rich text box in the fixed-pitch font the catalog windows use for source.
 void useSourceFont(QWidget* box);
