@@ -1,5 +1,6 @@
 #include "app/program_windows.h"
 
+#include "codeview/modKeyColor.h"
 #include "objects/frmFunctions.h"
 #include "objects/frmSPs.h"
 #include "objects/frmViews.h"
@@ -13,6 +14,7 @@ void registerProgramWindows(WindowRegistry& registry)
     registry.addChild("Views", [](QWidget* parent) { return new frmViews(parent); });
     registry.addChild("SPs", [](QWidget* parent) { return new frmSPs(parent); });
     registry.addChild("Functions", [](QWidget* parent) { return new frmFunctions(parent); });
+    registry.addAfterConnect([] { LoadKeywords(); });
 }
 
 }  // namespace norvane
