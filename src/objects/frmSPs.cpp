@@ -1,5 +1,6 @@
 #include "objects/frmSPs.h"
 
+#include "codeview/frmCodes.h"
 #include "objects/param_grid.h"
 #include "objects/sql_call.h"
 #include "objects/vb_call.h"
@@ -176,9 +177,41 @@ void frmSPs::showSelected()
     }
 }
 
+CodeWindowInputs callingCode(int kind, const QString& procedureName, const ParamRows& rows)
+{
+    CodeWindowInputs inputs;
+    QString kindWord;
+    if (kind == 2) {
+        inputs.Code = BuildSQLCall(procedureName, rows);
+        kindWord = QStringLiteral("SQL");
+        inputs.FilterIndex = 1;
+        inputs.NoColour = false;
+    } else {
+        inputs.Code = kind == 0 ? BuildVBCall1(procedureName, rows) : BuildVBCall2(procedureName, rows);
+        kindWord = QStringLiteral("VB");
+        inputs.FilterIndex = 2;
+        inputs.NoColour = true;
+    }
+    inputs.Title = QStringLiteral("Following is the generated ") + kindWord + QStringLiteral(" code ")
+        + QStringLiteral(" for the stored procedure : ") + procedureName;
+    inputs.FileName = procedureName;
+    return inputs;
+}
+
 void frmSPs::cmdGenerate_Click()
 {
-    // Filled in with the code window.
+    try {
+        int kind = 0;
+        while (kind < 2 && !optCode[kind]->isChecked())
+            ++kind;
+        // The find box names the procedure; the grid gives the parameters it shows.
+        const QString procedureName = findBox_->text().trimmed();
+        const CodeWindowInputs inputs = callingCode(kind, procedureName, paramRowsOf(flxSPSParams));
+        showCodeWindow(window(), inputs);
+    } catch (const std::exception& error) {
+        SetStatus(QStringLiteral("Ready"), false);
+        showError(this, QStringLiteral("Problems encountered while generating code!"), failureDetails(error));
+    }
 }
 
 }  // namespace norvane

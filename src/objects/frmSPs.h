@@ -1,7 +1,9 @@
 #pragma once
 // The stored procedures window: the database's procedures; for the chosen one
 // its parameters and source text, and calling code for it in T-SQL or Visual Basic.
+#include "codeview/frmCodes.h"
 #include "objects/object_list_window.h"
+#include "objects/param_row.h"
 
 #include <array>
 
@@ -43,6 +45,10 @@ private:
     std::array<QRadioButton*, 3> optCode{};
     QPushButton* cmdGenerate = nullptr;
 };
+
+// What the code window is handed for calling code of one kind: 0 Visual Basic
+// with parameters by name, 1 Visual Basic with CreateParameter, 2 T-SQL.
+CodeWindowInputs callingCode(int kind, const QString& procedureName, const ParamRows& rows);
 
 // A label caption followed by a name that may hold an ampersand: the name's
 // ampersands are doubled so they show and do not mark an access key.

@@ -4,9 +4,12 @@
 #include "objects/frmSPs.h"
 
 #include "object_window_fixture.h"
+#include "support/code_window_capture.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTextEdit>
 
@@ -29,6 +32,13 @@ protected:
         find->clear();
         QTest::keyClicks(find, start);
         QTest::keyClick(find, Qt::Key_Return);
+    }
+
+    // Chooses the kind of code and presses Generate, recording what the code window showed.
+    static norvane::test::ShownCode generate(frmSPs& window, int kind)
+    {
+        window.findChild<QRadioButton*>(QString("optCode%1").arg(kind))->click();
+        return norvane::test::captureCodeWindow([&] { control<QPushButton>(window, "cmdGenerate")->click(); });
     }
 };
 
@@ -174,4 +184,122 @@ TEST_F(ProceduresWindow, AnAmpersandInANameShowsInTheLabel)
 {
     // The label's own ampersand marks its access key; one in the name is doubled so that it shows.
     EXPECT_EQ(captionWithName("&Name:", "[Db].[dbo].[Salt & Pepper]"), "&Name:[Db].[dbo].[Salt && Pepper]");
+}
+
+
+TEST_F(ProceduresWindow, GenerateHandsTheCallingCodeOfTheShownProcedureToTheCodeWindow)
+{
+    frmSPs window;
+    EXPECT_TRUE(control<QRadioButton>(window, "optCode1")->isChecked());
+    showByTyping(window, "ordert");
+
+    const norvane::test::ShownCode sql = generate(window, 2);
+    ASSERT_TRUE(sql.shown);
+    EXPECT_EQ(sql.title, "Following is the generated SQL code  for the stored procedure : OrderTotals");
+    EXPECT_EQ(sql.code, "DECLARE @pTotal AS MONEY\r\n"
+                        "DECLARE @pAverageDiscount AS DECIMAL(5,4)\r\n"
+                        "DECLARE @pWeight AS NUMERIC(9,3)\r\n"
+                        "Execute OrderTotals  @OrderID= ?, @Total= @pTotal OUTPUT, "
+                        "@AverageDiscount= @pAverageDiscount OUTPUT, @Weight= @pWeight OUTPUT\r\n"
+                        "PRINT @pTotal\r\n"
+                        "PRINT @pAverageDiscount\r\n"
+                        "PRINT @pWeight\r\n");
+    EXPECT_EQ(sql.fileName, "OrderTotals");
+    EXPECT_EQ(sql.filterIndex, 1);
+    EXPECT_FALSE(sql.noColour);
+
+    const norvane::test::ShownCode byName = generate(window, 0);
+    ASSERT_TRUE(byName.shown);
+    EXPECT_EQ(byName.title, "Following is the generated VB code  for the stored procedure : OrderTotals");
+    EXPECT_EQ(byName.code, "Dim objCMD As ADODB.Command\r"
+                           "Set objCMD = New ADODB.Command\r"
+                           "With objCMD\r"
+                           "\t.ActiveConnection = ?\r"
+                           "\t.CommandType = adCmdStoredProc\r"
+                           "\t.CommandText = \"OrderTotals\" \r"
+                           "\t.Parameters(\"@OrderID\")= ?\r"
+                           "\t.Execute\r"
+                           "\t? = .Parameters(\"@Total\")\r"
+                           "\t? = .Parameters(\"@AverageDiscount\")\r"
+                           "\t? = .Parameters(\"@Weight\")\r"
+                           "End With\r"
+                           "Set objCMD = Nothing");
+    EXPECT_EQ(byName.fileName, "OrderTotals");
+    EXPECT_EQ(byName.filterIndex, 2);
+    EXPECT_TRUE(byName.noColour);
+
+    const norvane::test::ShownCode appended = generate(window, 1);
+    ASSERT_TRUE(appended.shown);
+    EXPECT_EQ(appended.code, "Dim objCMD As ADODB.Command\r"
+                             "Set objCMD = New ADODB.Command\r"
+                             "With objCMD\r"
+                             "\t.ActiveConnection = ?\r"
+                             "\t.CommandType = adCmdStoredProc\r"
+                             "\t.CommandText = \"OrderTotals\" \r"
+                             "\t.Parameters.Append .CreateParameter(\"@OrderID\", adInteger, adParamInput, 4, ?)\r"
+                             "\t.Parameters.Append .CreateParameter(\"@Total\", adCurrency, adParamOutput, 8)\r"
+                             "\t.Parameters.Append .CreateParameter(\"@AverageDiscount\", adDecimal, adParamOutput, 5)\r"
+                             "\t.Parameters.Append .CreateParameter(\"@Weight\", adNumeric, adParamOutput, 5)\r"
+                             "\t.Parameters(\"@Weight\").Precision = 9\r"
+                             "\t.Parameters(\"@Weight\").NumericScale = 3\r"
+                             "\t.Execute\r"
+                             "\t? = .Parameters(\"@Total\")\r"
+                             "\t? = .Parameters(\"@AverageDiscount\")\r"
+                             "\t? = .Parameters(\"@Weight\")\r"
+                             "End With\r"
+                             "Set objCMD = Nothing");
+    EXPECT_EQ(appended.filterIndex, 2);
+    EXPECT_TRUE(appended.noColour);
+    EXPECT_TRUE(prompts->requests.empty());
+}
+
+TEST_F(ProceduresWindow, GenerateNamesWhatTheFindBoxHoldsWithTheGridsParameters)
+{
+    frmSPs window;
+    // Nothing shown and an empty find box: no name and no parameters.
+    EXPECT_EQ(generate(window, 2).code, "Execute  \r\n");
+
+    // National text outputs are declared in characters.
+    showByTyping(window, "employeel");
+    EXPECT_EQ(generate(window, 2).code, "DECLARE @pLabel AS VARCHAR(60)\r\n"
+                                        "DECLARE @pFullName AS NVARCHAR(40)\r\n"
+                                        "DECLARE @pHiredOn AS DATETIME\r\n"
+                                        "Execute EmployeeLabel  @EmployeeID= ?, @Label= @pLabel OUTPUT, "
+                                        "@FullName= @pFullName OUTPUT, @HiredOn= @pHiredOn OUTPUT\r\n"
+                                        "PRINT @pLabel\r\n"
+                                        "PRINT @pFullName\r\n"
+                                        "PRINT @pHiredOn\r\n");
+
+    // The user edits the find box: the code names the new text, the grid still gives the parameters.
+    auto* find = control<QLineEdit>(window, "txtSPSSearch");
+    find->setText("  dbo.EmployeeLabel2 ");
+    const norvane::test::ShownCode edited = generate(window, 0);
+    EXPECT_EQ(edited.title, "Following is the generated VB code  for the stored procedure : dbo.EmployeeLabel2");
+    EXPECT_EQ(edited.fileName, "dbo.EmployeeLabel2");
+    EXPECT_EQ(edited.code, "Dim objCMD As ADODB.Command\r"
+                           "Set objCMD = New ADODB.Command\r"
+                           "With objCMD\r"
+                           "\t.ActiveConnection = ?\r"
+                           "\t.CommandType = adCmdStoredProc\r"
+                           "\t.CommandText = \"dbo.EmployeeLabel2\" \r"
+                           "\t.Parameters(\"@EmployeeID\")= ?\r"
+                           "\t.Execute\r"
+                           "\t? = .Parameters(\"@Label\")\r"
+                           "\t? = .Parameters(\"@FullName\")\r"
+                           "\t? = .Parameters(\"@HiredOn\")\r"
+                           "End With\r"
+                           "Set objCMD = Nothing");
+
+    // A parameterless procedure: its empty grid row takes no part.
+    showByTyping(window, "listc");
+    EXPECT_EQ(generate(window, 1).code, "Dim objCMD As ADODB.Command\r"
+                                        "Set objCMD = New ADODB.Command\r"
+                                        "With objCMD\r"
+                                        "\t.ActiveConnection = ?\r"
+                                        "\t.CommandType = adCmdStoredProc\r"
+                                        "\t.CommandText = \"ListCategories\" \r"
+                                        "\t.Execute\r"
+                                        "End With\r"
+                                        "Set objCMD = Nothing");
+    EXPECT_TRUE(prompts->requests.empty());
 }
