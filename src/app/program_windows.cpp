@@ -1,6 +1,7 @@
 #include "app/program_windows.h"
 
 #include "codeview/modKeyColor.h"
+#include "compare/frmCompare.h"
 #include "tables/frmTables.h"
 
 namespace norvane {
@@ -9,6 +10,7 @@ void registerProgramWindows(WindowRegistry& registry)
 {
     registry.addChild("Tables", [](QWidget* parent) { return new frmTables(parent); });
     registry.addAfterConnect([] { LoadKeywords(); });
+    registry.addChild("Compare", [](QWidget* parent) { return new frmCompare(parent); });
 }
 
 }  // namespace norvane
