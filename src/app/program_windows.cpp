@@ -1,6 +1,7 @@
 #include "app/program_windows.h"
 
 #include "codeview/modKeyColor.h"
+#include "compare/frmCompare.h"
 #include "objects/frmFunctions.h"
 #include "objects/frmSPs.h"
 #include "objects/frmViews.h"
@@ -15,6 +16,7 @@ void registerProgramWindows(WindowRegistry& registry)
     registry.addChild("SPs", [](QWidget* parent) { return new frmSPs(parent); });
     registry.addChild("Functions", [](QWidget* parent) { return new frmFunctions(parent); });
     registry.addAfterConnect([] { LoadKeywords(); });
+    registry.addChild("Compare", [](QWidget* parent) { return new frmCompare(parent); });
 }
 
 }  // namespace norvane
