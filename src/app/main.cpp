@@ -1,3 +1,4 @@
+#include "app/program_windows.h"
 #include "shell/frmMain.h"
 #include "shell/startup.h"
 
@@ -8,7 +9,9 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setOrganizationName("Norvane");
     QApplication::setApplicationName("Norvane");
-    std::unique_ptr<norvane::frmMain> mainWindow = norvane::StartUp();
+    norvane::WindowRegistry windows;
+    norvane::registerProgramWindows(windows);
+    std::unique_ptr<norvane::frmMain> mainWindow = norvane::StartUp(windows);
     if (!mainWindow)
         return 0;
     return QApplication::exec();
