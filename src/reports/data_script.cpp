@@ -1,6 +1,6 @@
 #include "reports/data_script.h"
 
-#include "shell/catalog_helpers.h"
+#include "shell/data/sql_text.h"
 
 #include <QDateTime>
 
@@ -60,7 +60,7 @@ QString plainText(const QVariant& value, int adoType)
         break;
     }
     if (adoType == AdoType::Guid)
-        return quotedLiteralText(valueToText(value, adoType));
+        return QLatin1Char('\'') + quotedLiteralText(valueToText(value, adoType)) + QLatin1Char('\'');
     return valueToText(value, adoType);
 }
 
@@ -123,15 +123,15 @@ QString insertStatementHead(const QString& table, const QStringList& columnNames
 {
     QString list;
     for (const QString& name : columnNames)
-        list += QLatin1Char(',') + bracketedName(name);
+        list += QLatin1Char(',') + bracketed(name);
     list.remove(0, 1);
-    return QStringLiteral("INSERT INTO ") + bracketedName(table) + QStringLiteral(" (") + list
+    return QStringLiteral("INSERT INTO ") + bracketed(table) + QStringLiteral(" (") + list
         + QStringLiteral(") VALUES (");
 }
 
 QString identityInsertLine(const QString& table, bool on)
 {
-    return QStringLiteral("SET IDENTITY_INSERT ") + bracketedName(table) + (on ? QStringLiteral(" ON") : QStringLiteral(" OFF"));
+    return QStringLiteral("SET IDENTITY_INSERT ") + bracketed(table) + (on ? QStringLiteral(" ON") : QStringLiteral(" OFF"));
 }
 
 std::optional<QString> BuildDataScript(DataScriptRun& run, const std::vector<ReportTableEntry>& entries)
@@ -147,7 +147,7 @@ std::optional<QString> BuildDataScript(DataScriptRun& run, const std::vector<Rep
         if (columns.hasIdentity)
             output += identityInsertLine(entry.name, true) + kLineBreak;
 
-        Recordset rows = run.connection->execute(QStringLiteral("Select * From ") + bracketedName(entry.name));
+        Recordset rows = run.connection->execute(QStringLiteral("Select * From ") + bracketed(entry.name));
         const std::vector<Field>& fields = rows.fields();
         for (const int index : columns.fieldIndexes)
             if (index >= static_cast<int>(fields.size()))
