@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <system_error>
 
 #ifndef NORVANE_SANDBOX_SAMPLE_DIR
 #define NORVANE_SANDBOX_SAMPLE_DIR "sample"
@@ -81,6 +82,14 @@ std::filesystem::path sampleDirectory()
 {
     if (const char* fromEnvironment = std::getenv("NORVANE_SAMPLE_DIR"); fromEnvironment && *fromEnvironment)
         return fromEnvironment;
+    // An installed server finds the scripts beside it: <prefix>/bin and <prefix>/share/norvane/sample.
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        const std::filesystem::path installed = program.parent_path().parent_path() / "share" / "norvane" / "sample";
+        if (std::filesystem::is_directory(installed, error))
+            return installed;
+    }
     return NORVANE_SANDBOX_SAMPLE_DIR;
 }
 

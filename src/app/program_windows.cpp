@@ -1,5 +1,6 @@
 #include "app/program_windows.h"
 
+#include "codeview/modKeyColor.h"
 #include "tables/frmTables.h"
 
 namespace norvane {
@@ -7,6 +8,7 @@ namespace norvane {
 void registerProgramWindows(WindowRegistry& registry)
 {
     registry.addChild("Tables", [](QWidget* parent) { return new frmTables(parent); });
+    registry.addAfterConnect([] { LoadKeywords(); });
 }
 
 }  // namespace norvane
