@@ -8,6 +8,7 @@
 #include "shell/catalog_helpers.h"
 #include "shell/qt_test_application.h"
 #include "shell/recording_prompts.h"
+#include "support/code_window_capture.h"
 #include "support/qt_printers.h"
 
 #include <QCheckBox>
@@ -45,7 +46,8 @@ protected:
              "Name varchar(20) NULL CONSTRAINT DF_Three_Name DEFAULT ('none'), "
              "Flag bit NOT NULL CONSTRAINT DF_Three_Flag DEFAULT (1))",
              "CREATE TABLE Pair (A int NOT NULL, B int NOT NULL, Total AS (A + B), "
-             "CONSTRAINT PK_Pair PRIMARY KEY (A, B))"});
+             "CONSTRAINT PK_Pair PRIMARY KEY (A, B))",
+             "INSERT INTO Three (Name, Flag) VALUES ('first', 0)", "INSERT INTO Pair (A, B) VALUES (2, 3)"});
         norvane::testing::createScratchDatabase(kTwoTablesDatabase);
         norvane::testing::runBatches(kTwoTablesDatabase,
                                      {"CREATE TABLE beta (Id int NOT NULL, Label varchar(10) NULL)",
@@ -487,4 +489,56 @@ TEST_F(ReportsWindow, FailuresGiveTheirMessagesAndLeaveNoFileBehind)
         EXPECT_EQ(control<QListWidget>(window, "lstTables")->count(), 0);
         EXPECT_EQ(statusTexts.back(), "Ready");
     }
+}
+
+TEST_F(ReportsWindow, TheDataScriptEndsInTheCodeWindowAndTheWindowStaysTall)
+{
+    frmReports window;
+    check(control<QListWidget>(window, "lstTables"), {"Pair", "Three"});
+    QTest::mouseClick(control<QRadioButton>(window, "optType2"), Qt::LeftButton);
+    const norvane::test::ShownCode shown =
+        norvane::test::captureCodeWindow([&] { control<QPushButton>(window, "cmdGenerate")->click(); });
+    ASSERT_TRUE(shown.shown);
+    EXPECT_EQ(shown.title, "Following is the generated INSERT SQL statement with data");
+    EXPECT_EQ(shown.code, "INSERT INTO [Pair] ([A],[B]) VALUES (2,3)\r\n"
+                          "Go\r\n"
+                          "\r\n"
+                          "SET IDENTITY_INSERT [Three] ON\r\n"
+                          "INSERT INTO [Three] ([Id],[Name],[Flag]) VALUES (1,'first',0)\r\n"
+                          "SET IDENTITY_INSERT [Three] OFF\r\n"
+                          "Go\r\n"
+                          "\r\n");
+    EXPECT_EQ(shown.fileName, "");
+    EXPECT_EQ(shown.filterIndex, 1);
+    EXPECT_TRUE(shown.noColour);
+    EXPECT_EQ(window.height(), window.generatingHeight());
+    EXPECT_EQ(control<QProgressBar>(window, "prgReport")->value(), 100);
+    EXPECT_TRUE(desktop->openedFiles.isEmpty());
+    EXPECT_TRUE(prompts->requests.empty());
+
+    check(control<QListWidget>(window, "lstTables"), {});
+    const norvane::test::ShownCode empty =
+        norvane::test::captureCodeWindow([&] { control<QPushButton>(window, "cmdGenerate")->click(); });
+    ASSERT_TRUE(empty.shown);
+    EXPECT_EQ(empty.title, "Following is the generated INSERT SQL statement with data");
+    EXPECT_EQ(empty.code, "");
+}
+
+TEST_F(ReportsWindow, CloseDuringTheDataScriptShowsNoCodeWindow)
+{
+    frmReports window;
+    window.show();
+    check(control<QListWidget>(window, "lstTables"), {"ABC", "Pair", "Three"});
+    QTest::mouseClick(control<QRadioButton>(window, "optType2"), Qt::LeftButton);
+    auto* bar = control<QProgressBar>(window, "prgReport");
+    QObject::connect(bar, &QProgressBar::valueChanged, &window, [&](int value) {
+        if (value == 1)
+            control<QPushButton>(window, "cmdClose")->click();
+    });
+    const norvane::test::ShownCode shown =
+        norvane::test::captureCodeWindow([&] { control<QPushButton>(window, "cmdGenerate")->click(); });
+    EXPECT_FALSE(shown.shown);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(bar->value(), 0);  // the bar goes back to its start when the run stops early
+    EXPECT_EQ(statusTexts.back(), "Ready");
 }

@@ -48,7 +48,7 @@ TEST(MainWindowDesign, HasTheDesignedMenuStatusBarAndPictures)
                                   "Fu&nctions", "&Query", "S&earch",  "&Reports", "Bac&kup",
                                   "Rest&ore",  "Co&mpare", "Ti&ps",   "A&bout",   "E&xit"};
     const QStringList later = {"mnuViews", "mnuSPs", "mnuFunctions", "mnuQuery", "mnuSearch",
-                               "mnuReports", "mnuBackup", "mnuRestore", "mnuCompare"};
+                               "mnuBackup", "mnuRestore", "mnuCompare"};
     ASSERT_EQ(actions.size(), 15);
     for (int i = 0; i < 15; ++i) {
         EXPECT_EQ(actions[i]->objectName(), names[i]);
