@@ -1,4 +1,5 @@
 // norvane-sandbox: a loopback server that speaks SQL Server's TDS protocol over SQLite.
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -31,8 +32,13 @@ int main(int argc, char** argv)
         return 2;
     }
     const auto& options = std::get<CommandLine>(parsed);
+    if (options.help) {
+        std::cout << usageText;
+        return 0;
+    }
     try {
         sandbox::Engine engine(options.dataDirectory);
+        engine.setWorkDelay(std::chrono::milliseconds(options.workDelayMs));
         if (options.sample)
             engine.loadSample(sampleDirectory());
         EngineBackend backend(engine, options.logins);

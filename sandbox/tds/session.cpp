@@ -54,7 +54,12 @@ class LoginUseSink : public ResultSink {
 public:
     void beginResult(const std::vector<ResultColumn>&) override {}
     void row(const std::vector<Value>&) override {}
-    void message(const ServerMessage& m) override { failed = failed || m.severity > 10; }
+    void message(const ServerMessage& m) override
+    {
+        if (m.severity > 10 && !failed)
+            error = m;
+        failed = failed || m.severity > 10;
+    }
     void databaseChanged(const std::string&, const std::string&) override {}
     void statementDone(std::optional<std::int64_t>, bool statementFailed) override
     {
@@ -62,6 +67,7 @@ public:
     }
     bool cancelled() const override { return false; }
     bool failed = false;
+    std::optional<ServerMessage> error;  // the first, e.g. 924 for a single-user database in use
 };
 
 }  // namespace
@@ -164,18 +170,27 @@ bool Session::acceptLogin7(const Message& message)
     info.loginName = request.userName;
     info.hostName = request.hostName;
     info.appName = request.appName;
+    std::optional<ServerMessage> useError;
     try {
         engine_ = backend_.openSession(info);
         if (engine_ && !sameName(database, engine_->currentDatabase())) {
             LoginUseSink use;
             engine_->executeBatch("USE " + bracketed(database), use);
-            if (use.failed)
+            if (use.failed) {
+                useError = use.error;
                 engine_.reset();
+            }
         }
     } catch (const std::exception&) {
         engine_.reset();
     }
     if (!engine_) {
+        // SQL Server says why the database cannot be opened (924 single user ...) before 4060.
+        if (useError && useError->number != 911) {
+            ByteWriter out;
+            writeMessage(out, *useError, serverName_);
+            writer_.append(out);
+        }
         rejectLogin(cannotOpen);
         return false;
     }

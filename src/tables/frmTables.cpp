@@ -193,6 +193,16 @@ void frmTables::connectEvents()
         connect(option, &QRadioButton::clicked, this, [this] { ShowTable(); });
     connect(lsvTABRows->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { lsvTABRows_ColumnClick(column); });
+    connect(flxTABColumns, &QTableWidget::cellClicked, this,
+            [this](int row, int column) { flxTABColumns_Click(row, column); });
+    txtTABColName->installEventFilter(this);
+    for (int index = 0; index < static_cast<int>(lstRight.size()); ++index) {
+        QListWidget* list = lstRight[static_cast<std::size_t>(index)];
+        connect(list, &QListWidget::itemClicked, this, [this, index] { lstRight_Click(index); });
+        connect(list, &QListWidget::itemDoubleClicked, this, [this, index] { lstRight_DblClick(index); });
+        list->installEventFilter(this);
+    }
+    connect(cmdGenerate, &QPushButton::clicked, this, [this] { GenerateStatement(); });
 }
 
 void frmTables::Form_Load()
@@ -228,33 +238,6 @@ void frmTables::LoadTableList(QListWidget* list)
     names.close();
 }
 
-void frmTables::ShowTable()
-{
-    if (!session().Connected)
-        return;
-    const QList<QListWidgetItem*> selected = lstTABTables->selectedItems();
-    const QString entry = selected.isEmpty() ? QString() : selected.first()->text();
-    TableName = entry.trimmed();
-    if (TableName.isEmpty())
-        return;
-    try {
-        SetStatus(QStringLiteral("Populating Table rows... Please wait..."), true);
-        {
-            // The entry is already selected: showing its name in the find box must not search again.
-            const QSignalBlocker quiet(txtTABSearch);
-            txtTABSearch->setText(entry);
-        }
-        QualifiedName = GetQualifiedName(TableName, false);
-        OwnerName = GetOwnerName(TableName, false);
-        lblTABTableName->setText(QStringLiteral("Table Name : ") + QualifiedName);
-        // The rows, columns and relations of the table are shown here by the table details.
-        SetStatus(QStringLiteral("Ready"), false);
-    } catch (const DbError& error) {
-        SetStatus(QStringLiteral("Ready"), false);
-        showError(this, QStringLiteral("Problems encountered while populating table details!"), error.description());
-    }
-}
-
 void frmTables::txtTABSearch_Change()
 {
     if (session().Connected)
@@ -286,6 +269,14 @@ bool frmTables::eventFilter(QObject* watched, QEvent* event)
         ShowTable();
         return true;
     }
+    for (int index = 0; index < static_cast<int>(lstRight.size()); ++index) {
+        if (watched == lstRight[static_cast<std::size_t>(index)] && isEnterKey(event)) {
+            lstRight_DblClick(index);
+            return true;
+        }
+    }
+    if (watched == txtTABColName && event->type() == QEvent::FocusOut)
+        txtTABColName->hide();
     if (watched == txtTABSearch && event->type() == QEvent::FocusIn) {
         // After the focus has settled, or a mouse click would undo the selection.
         QTimer::singleShot(0, txtTABSearch, &QLineEdit::selectAll);
