@@ -1,6 +1,7 @@
 #include "app/program_windows.h"
 
 #include "codeview/modKeyColor.h"
+#include "compare/frmCompare.h"
 #include "objects/frmFunctions.h"
 #include "objects/frmSPs.h"
 #include "objects/frmViews.h"
@@ -17,6 +18,7 @@ void registerProgramWindows(WindowRegistry& registry)
     registry.addChild("Functions", [](QWidget* parent) { return new frmFunctions(parent); });
     registry.addCommand("Reports", [](QWidget* owner) { frmReports::showReports(owner); });
     registry.addAfterConnect([] { LoadKeywords(); });
+    registry.addChild("Compare", [](QWidget* parent) { return new frmCompare(parent); });
 }
 
 }  // namespace norvane
