@@ -65,6 +65,9 @@ private:
     void buildRowsAndColumns();
     void buildRelations();
     void buildStatements();
+    // Sizes the controls so that their captions show whole at the window's font.
+    void fitCaptions();
+    void fitRowColumns();
     void connectEvents();
     void Form_Load();
 

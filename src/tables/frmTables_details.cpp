@@ -98,6 +98,7 @@ bool frmTables::ShowTable()
         lblTABTableName->setText(QStringLiteral("Table Name : ") + QualifiedName);
 
         ShowRows(lsvTABRows, QualifiedName, optTABMode[0]->isChecked());
+        fitRowColumns();
         lblTABRows->setText(QStringLiteral("Total Showed Rows : ") + QString::number(lsvTABRows->topLevelItemCount()));
 
         SetStatus(QStringLiteral("Populating Table Columns... Please wait..."), true);
@@ -127,6 +128,17 @@ bool frmTables::ShowTable()
                   QString::fromUtf8(error.what()));
     }
     return false;
+}
+
+void frmTables::fitRowColumns()
+{
+    // Each column as wide as its heading and values, within a bound, so long texts do not push the others away.
+    constexpr int kWidestColumn = 300;
+    QHeaderView* header = lsvTABRows->header();
+    for (int column = 0; column < lsvTABRows->columnCount(); ++column) {
+        lsvTABRows->resizeColumnToContents(column);
+        header->resizeSection(column, std::min(header->sectionSize(column), kWidestColumn));
+    }
 }
 
 void frmTables::LoadColumnGrid(QTableWidget* grid, const QString& qualifiedName)
