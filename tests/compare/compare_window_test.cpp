@@ -78,6 +78,10 @@ TEST_F(CompareWindowTest, HarborAgainstHarborArchive)
               QStringLiteral("Provider=SQLOLEDB.1;User ID=sa;Pwd=;Initial Catalog=HarborArchive;Data Source=")
                   + test::sharedSampleSandbox().dataSource());
 
+    // Entering the database box reads the list on master; the comparison stays with the connected database.
+    giveFocus(window.cboCONDatabase, Qt::TabFocusReason);
+    EXPECT_EQ(window.login().CompareDatabaseName, QStringLiteral("Master"));
+
     // While the comparison runs the window keeps turning its event loop; Connect,
     // Compare and closing the window wait for the end.
     bool buttonsWaited = false;
