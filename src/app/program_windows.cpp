@@ -5,6 +5,7 @@
 #include "objects/frmFunctions.h"
 #include "objects/frmSPs.h"
 #include "objects/frmViews.h"
+#include "reports/frmReports.h"
 #include "tables/frmTables.h"
 
 namespace norvane {
@@ -15,6 +16,7 @@ void registerProgramWindows(WindowRegistry& registry)
     registry.addChild("Views", [](QWidget* parent) { return new frmViews(parent); });
     registry.addChild("SPs", [](QWidget* parent) { return new frmSPs(parent); });
     registry.addChild("Functions", [](QWidget* parent) { return new frmFunctions(parent); });
+    registry.addCommand("Reports", [](QWidget* owner) { frmReports::showReports(owner); });
     registry.addAfterConnect([] { LoadKeywords(); });
     registry.addChild("Compare", [](QWidget* parent) { return new frmCompare(parent); });
 }

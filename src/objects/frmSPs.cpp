@@ -59,7 +59,7 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, QRe
     return label;
 }
 
-constexpr int kCodeFrameTop = 404;
+constexpr int kCodeFrameTop = 376;
 
 }  // namespace
 

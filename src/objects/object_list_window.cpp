@@ -6,6 +6,7 @@
 #include "shell/session.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -148,6 +149,9 @@ void useSourceFont(QWidget* box)
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter);
     box->setFont(font);
+    // Source indented with tabs keeps a readable width.
+    if (auto* text = qobject_cast<QTextEdit*>(box))
+        text->setTabStopDistance(4 * QFontMetricsF(font).horizontalAdvance(QLatin1Char(' ')));
 }
 
 QString failureDetails(const std::exception& error)

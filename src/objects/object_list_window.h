@@ -63,10 +63,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    // Where the details area begins and ends, in the window's design pixels.
+    // Where the details area begins and ends, and the client area's height, in the window's design pixels.
     static constexpr int kDetailsLeft = 216;
     static constexpr int kDetailsWidth = 576;
-    static constexpr int kDesignHeight = 540;
+    static constexpr int kDesignHeight = 514;
 
     QLabel* findLabel_ = nullptr;
     QLineEdit* findBox_ = nullptr;

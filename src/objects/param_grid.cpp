@@ -4,6 +4,8 @@
 #include <QHeaderView>
 #include <QTableWidget>
 
+#include <algorithm>
+
 namespace norvane {
 
 const QString kParamGridFormat = QStringLiteral("No.|Parameter Name") + QString(35, QLatin1Char(' '))
@@ -12,6 +14,7 @@ const QString kParamGridFormat = QStringLiteral("No.|Parameter Name") + QString(
 namespace {
 
 constexpr int kColumns = 7;
+constexpr int kNameColumn = 1;
 constexpr int kTypeColumn = 6;
 
 QString cellText(const QTableWidget* grid, int row, int column)
@@ -32,6 +35,7 @@ QTableWidget* makeParamGrid(QWidget* parent, const QString& name, const QString&
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
     grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     grid->horizontalHeader()->setStretchLastSection(true);
     grid->setWordWrap(false);
@@ -46,10 +50,22 @@ void resetParamGrid(QTableWidget* grid)
     const QStringList headings = kParamGridFormat.split(QLatin1Char('|'));
     grid->setColumnCount(static_cast<int>(headings.size()));
     grid->setHorizontalHeaderLabels(headings);
-    // Each column as wide as its heading, blanks included, so every heading shows whole.
+    // Each column as wide as its heading; the blanks after "Parameter Name" widen that one
+    // column, as far as the grid leaves room, so that every heading shows without scrolling.
     const QFontMetrics metrics(grid->horizontalHeader()->font());
-    for (int column = 0; column < grid->columnCount(); ++column)
-        grid->setColumnWidth(column, metrics.horizontalAdvance(headings.at(column)) + 16);
+    constexpr int kPadding = 12;
+    int others = 0;
+    for (int column = 0; column < grid->columnCount(); ++column) {
+        if (column == kNameColumn)
+            continue;
+        const int width = metrics.horizontalAdvance(headings.at(column)) + kPadding;
+        grid->setColumnWidth(column, width);
+        others += width;
+    }
+    const int room = grid->width() - 2 * grid->frameWidth() - others;
+    const int widest = metrics.horizontalAdvance(headings.at(kNameColumn)) + kPadding;
+    const int least = metrics.horizontalAdvance(headings.at(kNameColumn).trimmed()) + kPadding;
+    grid->setColumnWidth(kNameColumn, std::clamp(room, least, widest));
 }
 
 void appendParamRow(QTableWidget* grid, const ParamRow& row)
