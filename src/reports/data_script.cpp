@@ -6,6 +6,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstdio>
 
 namespace norvane {
 
@@ -14,13 +15,11 @@ namespace {
 const QString kLineBreak = QStringLiteral("\r\n");
 const QString kBatchEnd = QStringLiteral("Go\r\n\r\n");
 const QString kNull = QStringLiteral("NULL,");
-// Date-time literals in the form the server reads the same under every date format.
-const QString kDateTimeLiteralFormat = QStringLiteral("yyyyMMdd hh:mm:ss.zzz");
 // The server fills these itself; an INSERT may not name them.
 const QString kTimestampType = QStringLiteral("timestamp");
 
-// Blanks (spaces) removed from both ends.
-QString trimBlanks(const QString& text)
+// Appends text without its leading and trailing blanks (spaces), every single quote doubled.
+void appendQuotedBody(QString& out, const QString& text)
 {
     qsizetype first = 0;
     qsizetype last = text.size();
@@ -28,40 +27,82 @@ QString trimBlanks(const QString& text)
         ++first;
     while (last > first && text.at(last - 1) == QLatin1Char(' '))
         --last;
-    return text.mid(first, last - first);
+    QStringView rest = QStringView(text).mid(first, last - first);
+    for (qsizetype quote = rest.indexOf(QLatin1Char('\'')); quote >= 0; quote = rest.indexOf(QLatin1Char('\''))) {
+        out += rest.left(quote + 1);
+        out += QLatin1Char('\'');
+        rest = rest.mid(quote + 1);
+    }
+    out += rest;
 }
 
-// The shortest text that reads back as the same floating-point value.
+// Appends a number in its shortest exact text: whole numbers as they are,
+// floating-point values so that they read back as the same value.
 template <typename Number>
-QString floatingText(Number value)
+void appendNumber(QString& out, Number value)
 {
     std::array<char, 64> buffer{};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return QString::fromLatin1(buffer.data(), result.ptr - buffer.data());
+    out += QLatin1StringView(buffer.data(), result.ptr - buffer.data());
 }
 
-QString quotedText(const QVariant& value, int adoType)
+// "yyyyMMdd hh:mm:ss.zzz": the form the server reads the same under every date format.
+void appendDateTime(QString& out, const QDateTime& value)
 {
-    if (value.typeId() == QMetaType::QDateTime)
-        return value.toDateTime().toString(kDateTimeLiteralFormat);
-    return trimBlanks(valueToText(value, adoType));
+    const QDate date = value.date();
+    const QTime time = value.time();
+    std::array<char, 32> buffer{};
+    const int length = std::snprintf(buffer.data(), buffer.size(), "%04d%02d%02d %02d:%02d:%02d.%03d", date.year(),
+                                     date.month(), date.day(), time.hour(), time.minute(), time.second(), time.msec());
+    out += QLatin1StringView(buffer.data(), length);
 }
 
-QString plainText(const QVariant& value, int adoType)
+void appendQuoted(QString& out, const QVariant& value, int adoType)
 {
+    out += QLatin1Char('\'');
     switch (value.typeId()) {
-    case QMetaType::Bool:
-        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    case QMetaType::Double:
-        if (adoType == AdoType::Single)
-            return floatingText(static_cast<float>(value.toDouble()));
-        return floatingText(value.toDouble());
+    case QMetaType::QString:
+        appendQuotedBody(out, value.toString());
+        break;
+    case QMetaType::QDateTime:
+        appendDateTime(out, value.toDateTime());
+        break;
     default:
+        appendQuotedBody(out, valueToText(value, adoType));
         break;
     }
-    if (adoType == AdoType::Guid)
-        return QLatin1Char('\'') + quotedLiteralText(valueToText(value, adoType)) + QLatin1Char('\'');
-    return valueToText(value, adoType);
+    out += QLatin1StringView("',");
+}
+
+void appendPlain(QString& out, const QVariant& value, int adoType)
+{
+    switch (value.typeId()) {
+    case QMetaType::LongLong:
+        appendNumber(out, value.toLongLong());
+        break;
+    case QMetaType::Bool:
+        out += value.toBool() ? QLatin1Char('1') : QLatin1Char('0');
+        break;
+    case QMetaType::Double:
+        if (adoType == AdoType::Single)
+            appendNumber(out, static_cast<float>(value.toDouble()));
+        else
+            appendNumber(out, value.toDouble());
+        break;
+    case QMetaType::QString:
+        if (adoType == AdoType::Guid) {  // a unique identifier is written as a quoted literal
+            out += QLatin1Char('\'');
+            appendQuotedBody(out, value.toString().toUpper());
+            out += QLatin1Char('\'');
+        } else {
+            out += value.toString();  // exact decimal and money text
+        }
+        break;
+    default:
+        out += valueToText(value, adoType);
+        break;
+    }
+    out += QLatin1Char(',');
 }
 
 }  // namespace
@@ -90,19 +131,12 @@ ScriptValueClass scriptValueClass(int adoType)
 void appendScriptValue(QString& valueList, const QVariant& value, int adoType)
 {
     const ScriptValueClass valueClass = scriptValueClass(adoType);
-    if (valueClass == ScriptValueClass::AlwaysNull || value.isNull()) {
+    if (valueClass == ScriptValueClass::AlwaysNull || value.isNull())
         valueList += kNull;
-        return;
-    }
-    if (valueClass == ScriptValueClass::Quoted) {
-        QString text = quotedText(value, adoType);
-        valueList += QLatin1Char('\'');
-        valueList += text.replace(QLatin1Char('\''), QStringLiteral("''"));
-        valueList += QStringLiteral("',");
-        return;
-    }
-    valueList += plainText(value, adoType);
-    valueList += QLatin1Char(',');
+    else if (valueClass == ScriptValueClass::Quoted)
+        appendQuoted(valueList, value, adoType);
+    else
+        appendPlain(valueList, value, adoType);
 }
 
 ScriptColumns scriptColumns(const std::vector<ColumnProperties>& columns)
@@ -153,14 +187,13 @@ std::optional<QString> BuildDataScript(DataScriptRun& run, const std::vector<Rep
             if (index >= static_cast<int>(fields.size()))
                 throw DbError(0, QStringLiteral("42S22"), QStringLiteral("The table ") + entry.name
                                   + QStringLiteral(" has fewer columns than its catalog lists."));
-        QString values;
         for (; !rows.eof(); rows.moveNext()) {
-            values.clear();
-            for (const int index : columns.fieldIndexes)
-                appendScriptValue(values, fields[index].value(), fields[index].type());
-            values.chop(1);
             output += head;
-            output += values;
+            const qsizetype valuesStart = output.size();
+            for (const int index : columns.fieldIndexes)
+                appendScriptValue(output, fields[index].value(), fields[index].type());
+            if (output.size() > valuesStart)
+                output.chop(1);  // the comma after the last value
             output += QLatin1Char(')');
             output += kLineBreak;
         }

@@ -1,11 +1,14 @@
 #include "reports/report_builders.h"
 
 #include "reports/report_layout.h"
+#include "shell/data/database_columns.h"
 
 #include <QVariantList>
 
 #include <algorithm>
 #include <climits>
+#include <iterator>
+#include <optional>
 
 namespace norvane {
 
@@ -56,6 +59,8 @@ bool BuildTableDetails(ReportRun& run, const std::vector<ReportTableEntry>& entr
     run.progress.Max = static_cast<int>(std::min<qint64>(checked + 1, INT_MAX));
     run.ItemNumber = 1;
 
+    // The catalog is read once, at the first checked table, for all of them.
+    std::optional<DatabaseColumns> catalog;
     for (const ReportTableEntry& entry : entries) {
         if (run.cancelledAfterYield())
             return false;
@@ -63,7 +68,9 @@ bool BuildTableDetails(ReportRun& run, const std::vector<ReportTableEntry>& entr
             continue;
         run.ReportRow += 1;
         writeTableRow(sheet, run.ReportRow, c, run.ItemNumber, entry.name);
-        const std::vector<ColumnProperties> columns = run.admin->columns(run.database, entry.name);
+        if (!catalog)
+            catalog.emplace(*run.admin, run.database);
+        const std::vector<ColumnProperties>& columns = catalog->columnsOf(entry.name);
         run.ReportRow += 1;
         run.ItemNumber += 1;
         writeColumnHeadings(sheet, run.ReportRow, c);
@@ -81,20 +88,24 @@ bool BuildTableDetails(ReportRun& run, const std::vector<ReportTableEntry>& entr
 
 bool ListTables(ReportRun& run)
 {
-    ServerAdmin& admin = *run.admin;
-    const QString& database = run.database;
-    return listSection(run, tablesSection(), admin.tables(database), [&](const CatalogObject& table) {
-        const auto columns = static_cast<qint64>(admin.columns(database, table.Name, table.Owner).size());
-        return QVariantList{columns, admin.tableRows(database, table.Name, table.Owner)};
+    const std::vector<CatalogObject> tables = run.admin->tables(run.database);
+    std::vector<CatalogObject> userTables;
+    std::copy_if(tables.begin(), tables.end(), std::back_inserter(userTables),
+                 [](const CatalogObject& table) { return !table.SystemObject; });
+    const DatabaseColumns catalog(*run.admin, run.database);
+    const std::vector<qint64> rows = countTableRows(*run.admin, run.database, userTables);
+    std::size_t next = 0;  // user tables come in the order of the whole list
+    return listSection(run, tablesSection(), tables, [&](const CatalogObject& table) {
+        const auto columns = static_cast<qint64>(catalog.columnsOf(table.Name, table.Owner).size());
+        return QVariantList{columns, rows.at(next++)};
     });
 }
 
 bool ListViews(ReportRun& run)
 {
-    ServerAdmin& admin = *run.admin;
-    const QString& database = run.database;
-    return listSection(run, viewsSection(), admin.views(database), [&](const CatalogObject& view) {
-        return QVariantList{static_cast<qint64>(admin.columns(database, view.Name, view.Owner).size())};
+    const DatabaseColumns catalog(*run.admin, run.database);
+    return listSection(run, viewsSection(), run.admin->views(run.database), [&](const CatalogObject& view) {
+        return QVariantList{static_cast<qint64>(catalog.columnsOf(view.Name, view.Owner).size())};
     });
 }
 

@@ -2,6 +2,7 @@
 // message boxes answered by the recording prompt service.
 #include "codeview/frmCodes.h"
 #include "codeview/modKeyColor.h"
+#include "document_colours.h"
 #include "shell/catalog_helpers.h"
 #include "shell/qt_test_application.h"
 #include "shell/recording_prompts.h"
@@ -24,51 +25,12 @@
 namespace norvane {
 namespace {
 
+using testing::documentColours;
+using testing::expectedColours;
 using testing::RecordingPrompts;
 
 const QString kScript = QStringLiteral("CREATE PROCEDURE sp_sel_orders\r\n\t@orderid int\r\nAS\r\n"
                                        "SELECT * FROM [Orders] WHERE OrderID = @orderid\r\nGO\r\n");
-
-QRgb foregroundOf(const QTextCharFormat& format)
-{
-    return format.hasProperty(QTextFormat::ForegroundBrush) ? format.foreground().color().rgb() : 0u;
-}
-
-// One colour per character of the document's lines (line breaks left out): the
-// character colours, with colours drawn over them by a highlighter on top; 0
-// where none was set.
-std::vector<QRgb> documentColours(const QTextDocument* document)
-{
-    std::vector<QRgb> colours;
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-        std::vector<QRgb> line(static_cast<std::size_t>(block.length() - 1), 0u);
-        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            std::fill_n(line.begin() + (fragment.position() - block.position()), fragment.length(),
-                        foregroundOf(fragment.charFormat()));
-        }
-        for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
-            if (range.format.hasProperty(QTextFormat::ForegroundBrush))
-                std::fill_n(line.begin() + range.start, range.length, foregroundOf(range.format));
-        }
-        colours.insert(colours.end(), line.begin(), line.end());
-    }
-    return colours;
-}
-
-// The colours ColourKeywords gives the text, line breaks left out.
-std::vector<QRgb> expectedColours(const QString& text)
-{
-    std::vector<QRgb> colours(static_cast<std::size_t>(text.size()), kPlainTextColour);
-    for (const ColourSpan& span : ColourKeywords(text))
-        std::fill_n(colours.begin() + span.start, span.length, span.colour);
-    std::vector<QRgb> kept;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text.at(i) != QLatin1Char('\n'))
-            kept.push_back(colours[static_cast<std::size_t>(i)]);
-    }
-    return kept;
-}
 
 QByteArray fileBytes(const QString& path)
 {
@@ -100,8 +62,8 @@ TEST(CodeWindowTest, ShowsTitleTextAndColoursAsHanded)
     EXPECT_EQ(font.family(), expectedFamily);
 
     const QTextDocument* document = window.rtbCodes->document();
-    EXPECT_EQ(documentColours(document), expectedColours(document->toPlainText()));
-    const std::vector<QRgb> colours = documentColours(document);
+    EXPECT_EQ(documentColours(*document), expectedColours(document->toPlainText()));
+    const std::vector<QRgb> colours = documentColours(*document);
     EXPECT_EQ(colours[0], kKeywordBlue);       // CREATE
     EXPECT_EQ(colours[7], kKeywordBlue);       // PROCEDURE
     EXPECT_EQ(colours[17], kPlainTextColour);  // sp_sel_orders
@@ -115,10 +77,10 @@ TEST(CodeWindowTest, ShowsTitleTextAndColoursAsHanded)
 
     // Plain: nothing coloured. Coloured text without keywords: all black.
     frmCodes plain({kScript, QString(), QString(), 1, true}, nullptr);
-    EXPECT_EQ(documentColours(plain.rtbCodes->document()),
+    EXPECT_EQ(documentColours(*plain.rtbCodes->document()),
               std::vector<QRgb>(static_cast<std::size_t>(plain.rtbCodes->toPlainText().remove(QLatin1Char('\n')).size()), 0u));
     frmCodes noKeywords({QStringLiteral("abc\tdef"), QString(), QString(), 1, false}, nullptr);
-    EXPECT_EQ(documentColours(noKeywords.rtbCodes->document()), std::vector<QRgb>(7, kPlainTextColour));
+    EXPECT_EQ(documentColours(*noKeywords.rtbCodes->document()), std::vector<QRgb>(7, kPlainTextColour));
 }
 
 TEST(CodeWindowTest, CopyGivesThePlainTextUnchanged)

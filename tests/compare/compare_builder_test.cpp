@@ -27,24 +27,6 @@ TableStructure table(const QString& name, std::vector<ColumnProperties> columns,
     return t;
 }
 
-TEST(CompareBuilderTest, OrdersAndStaffExample)
-{
-    const std::vector<TableStructure> reference{
-        table(QStringLiteral("Orders"), {column(QStringLiteral("Id")), column(QStringLiteral("Note"), "varchar", 20)}),
-        table(QStringLiteral("Staff"), {column(QStringLiteral("Id"))})};
-    const std::vector<TableStructure> second{
-        table(QStringLiteral("Orders"), {column(QStringLiteral("Note"), "varchar", 50)})};
-
-    const std::vector<TableComparison> outcomes = CompareTables(reference, second);
-    ASSERT_EQ(outcomes.size(), 2u);
-    EXPECT_EQ(outcomes[0].entry, QStringLiteral("1-Orders"));
-    EXPECT_EQ(outcomes[1].entry, QStringLiteral("2-Staff"));
-    EXPECT_EQ(compareResultText(outcomes),
-              QStringLiteral("\r\n1-Orders-MatchingTableFound,Id-***ColNotFound***,Note-Nonmatching Properties:,Length"
-                             "\r\n2-Staff-***NotFound***"));
-    EXPECT_EQ(compareResultText({}), QString());
-}
-
 TEST(CompareBuilderTest, ColumnPropertiesInTheirOrder)
 {
     const ColumnProperties x = column(QStringLiteral("A"));
@@ -108,6 +90,7 @@ TEST(CompareBuilderTest, NamesMatchExactlyAndSystemTablesArePassedOver)
                              "\r\n4-Hidden-***NotFound***"
                              "\r\n5-Twice-MatchingTableFound,A-Nonmatching Properties:,DataType,Length,Precision"));
 
+    EXPECT_EQ(compareResultText({}), QString());
     // A database compared with itself: every table matches and nothing more.
     EXPECT_EQ(compareResultText(CompareTables(reference, reference)),
               QStringLiteral("\r\n1-Same-MatchingTableFound\r\n2-orders-MatchingTableFound"

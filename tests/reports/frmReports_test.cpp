@@ -542,3 +542,44 @@ TEST_F(ReportsWindow, CloseDuringTheDataScriptShowsNoCodeWindow)
     EXPECT_EQ(bar->value(), 0);  // the bar goes back to its start when the run stops early
     EXPECT_EQ(statusTexts.back(), "Ready");
 }
+
+TEST_F(ReportsWindow, ALostConnectionEndsEachKindWithTheGenerationMessage)
+{
+    resetSessionForTests();
+    norvane::test::SandboxProcess server;
+    {
+        Connection setup;
+        setup.open(server.connectionString("master"));
+        setup.executeCommand("CREATE DATABASE Lost");
+        setup.executeCommand("USE Lost\nCREATE TABLE Kept (Id int NULL)");
+        setup.close();
+    }
+    Session& s = session();
+    s.connection.open(server.connectionString("Lost"));
+    s.ServerName = server.dataSource();
+    s.DatabaseName = "Lost";
+    s.Connected = true;
+    s.serverAdmin = std::make_unique<ServerAdmin>();
+    s.serverAdmin->connect(server.dataSource(), "sa", "");
+
+    frmReports window;
+    check(control<QListWidget>(window, "lstTables"), {"Kept"});
+    server.stop();
+    for (const char* kind : {"optType0", "optType1", "optType2"}) {
+        QTest::mouseClick(control<QRadioButton>(window, kind), Qt::LeftButton);
+        const std::size_t before = prompts->requests.size();
+        const norvane::test::ShownCode shown =
+            norvane::test::captureCodeWindow([&] { control<QPushButton>(window, "cmdGenerate")->click(); });
+        EXPECT_FALSE(shown.shown) << kind;
+        ASSERT_EQ(prompts->requests.size(), before + 1) << kind;
+        EXPECT_EQ(prompts->requests.back().icon, QMessageBox::Information);
+        EXPECT_TRUE(prompts->requests.back().text.startsWith("Error while generating report... \r\nTechnical Details:\r\n"))
+            << prompts->requests.back().text.toStdString();
+        EXPECT_GT(prompts->requests.back().text.size(), 56) << "the error's own description follows";
+        EXPECT_EQ(window.height(), window.idleHeight());
+        EXPECT_EQ(statusTexts.back(), "Ready");
+    }
+    EXPECT_TRUE(desktop->openedFiles.isEmpty());
+    EXPECT_TRUE(filesIn(desktop->folder).isEmpty());
+    resetSessionForTests();
+}
