@@ -264,6 +264,7 @@ void frmCompare::cmdConnect_Click()
         showError(this, QStringLiteral("Problems encountered while connecting!"), error.description());
         return;
     }
+    connectedDatabase_ = login_.CompareDatabaseName;
     CompareConnected = true;
     cmdCompare->setEnabled(true);
 }
@@ -287,7 +288,7 @@ void frmCompare::cmdCompare_Click()
                 QApplication::processEvents();
         };
         const QString referenceDatabase = s.DatabaseName;
-        const QString secondDatabase = login_.CompareDatabaseName;
+        const QString secondDatabase = connectedDatabase_;
         const std::vector<TableStructure> reference = readTableStructures(*s.serverAdmin, referenceDatabase, keepRepainting);
         const std::vector<TableStructure> second =
             readTableStructures(*login_.CompareServerAdmin, secondDatabase, keepRepainting);

@@ -75,6 +75,9 @@ private:
     CompareLogin login_;
     bool CompareConnected = false;
     bool running_ = false;  // a comparison is under way: Compare, Connect and the database list wait
+    // The second database named at the last successful Connect: reading the
+    // database list switches the login state to master, never the comparison.
+    QString connectedDatabase_;
     QString result_;
 };
 

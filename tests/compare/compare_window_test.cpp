@@ -3,6 +3,8 @@
 // validation and failures.
 #include "compare/frmCompare.h"
 
+#include "app/program_windows.h"
+#include "shell/frmMain.h"
 #include "shell/harbor_session.h"
 #include "shell/qt_test_application.h"
 #include "shell/recording_prompts.h"
@@ -14,6 +16,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTextEdit>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -75,7 +78,21 @@ TEST_F(CompareWindowTest, HarborAgainstHarborArchive)
               QStringLiteral("Provider=SQLOLEDB.1;User ID=sa;Pwd=;Initial Catalog=HarborArchive;Data Source=")
                   + test::sharedSampleSandbox().dataSource());
 
+    // Entering the database box reads the list on master; the comparison stays with the connected database.
+    giveFocus(window.cboCONDatabase, Qt::TabFocusReason);
+    EXPECT_EQ(window.login().CompareDatabaseName, QStringLiteral("Master"));
+
+    // While the comparison runs the window keeps turning its event loop; Connect,
+    // Compare and closing the window wait for the end.
+    bool buttonsWaited = false;
+    bool closedWhileRunning = true;
+    QTimer::singleShot(0, &window, [&] {
+        buttonsWaited = !window.cmdCompare->isEnabled() && !window.cmdConnect->isEnabled();
+        closedWhileRunning = window.close();
+    });
     window.cmdCompare->click();
+    EXPECT_TRUE(buttonsWaited);
+    EXPECT_FALSE(closedWhileRunning);
     EXPECT_TRUE(recorder->requests.empty());
     const QString expected = QStringLiteral(
         "\r\n1-AuditLog-***NotFound***"
@@ -226,6 +243,25 @@ TEST_F(CompareWindowTest, FailedLoginAndFailedCompareAreReported)
     EXPECT_TRUE(window.cmdConnect->isEnabled());
     EXPECT_EQ(window.resultText(), QString());
     EXPECT_EQ(window.lstTables->count(), 0);
+}
+
+TEST_F(CompareWindowTest, OpensFromTheMainWindowMenuAtItsDesignedHeight)
+{
+    connectReference(QStringLiteral("Harbor"));
+    WindowRegistry windows;
+    registerProgramWindows(windows);
+    frmMain main(std::move(windows));
+    main.show();
+    QAction* command = main.menuCommand(QStringLiteral("mnuCompare"));
+    ASSERT_TRUE(command->isEnabled());
+    command->trigger();
+    const QList<frmCompare*> opened = main.findChildren<frmCompare*>();
+    ASSERT_EQ(opened.size(), 1);
+    // 4545 twips less the caption allowance of 400, at 15 twips a pixel, in whole pixels covering it;
+    // as wide as every child window.
+    EXPECT_EQ(opened.front()->size(), QSize(800, 277));
+    command->trigger();
+    EXPECT_EQ(main.findChildren<frmCompare*>().size(), 1);
 }
 
 }  // namespace
