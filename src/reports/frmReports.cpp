@@ -52,6 +52,15 @@ private:
     std::function<void()> action_;
 };
 
+// The session's server-management object, logged in; DbError otherwise.
+ServerAdmin& loggedInAdmin()
+{
+    Session& s = session();
+    if (!s.serverAdmin || !s.serverAdmin->isConnected())
+        throw DbError(0, QStringLiteral("08003"), QStringLiteral("The server-management object is not logged in."));
+    return *s.serverAdmin;
+}
+
 QString errorDescription(const std::exception& error)
 {
     if (const auto* database = dynamic_cast<const DbError*>(&error))
@@ -204,10 +213,9 @@ void frmReports::Form_Load()
     Cancelled = false;
     try {
         Session& s = session();
-        if (!s.serverAdmin || !s.serverAdmin->isConnected())
-            throw DbError(0, QStringLiteral("08003"), QStringLiteral("The server-management object is not logged in."));
+        ServerAdmin& admin = loggedInAdmin();
         ReportDatabase.clear();
-        for (const QString& name : s.serverAdmin->databaseNames())
+        for (const QString& name : admin.databaseNames())
             if (name.compare(s.DatabaseName, Qt::CaseInsensitive) == 0)
                 ReportDatabase = name;
         if (ReportDatabase.isEmpty())
@@ -215,7 +223,7 @@ void frmReports::Form_Load()
                           QStringLiteral("Could not locate entry in sysdatabases for database '") + s.DatabaseName
                               + QStringLiteral("'."));
         loadingList_ = true;
-        for (const CatalogObject& table : s.serverAdmin->tables(ReportDatabase))
+        for (const CatalogObject& table : admin.tables(ReportDatabase))
             if (!table.SystemObject)
                 addTable(table.Name);
         loadingList_ = false;
@@ -362,7 +370,7 @@ void frmReports::generateDataScript()
 {
     Session& s = session();
     DataScriptRun run;
-    run.admin = s.serverAdmin.get();
+    run.admin = &loggedInAdmin();
     run.database = ReportDatabase;
     run.connection = &s.connection;
     run.progress = &progress_;
@@ -387,6 +395,7 @@ void frmReports::generateDataScript()
 void frmReports::generateSpreadsheet()
 {
     Session& s = session();
+    ServerAdmin& admin = loggedInAdmin();
     if (!CreateSpreadsheet(this, ReportWorkbook_)) {
         setHeight(idleHeight_);
         SetStatus(kReady, false);
@@ -394,7 +403,7 @@ void frmReports::generateSpreadsheet()
     }
     SetSpreadsheetCaptions(*ReportWorkbook_, QStringLiteral("Norvane"), QStringLiteral("Report"));
     ReportRun run;
-    run.admin = s.serverAdmin.get();
+    run.admin = &admin;
     run.database = ReportDatabase;
     run.sheet = &ReportWorkbook_->sheet();
     run.ReportRow = 3;

@@ -488,6 +488,11 @@ TEST_F(ReportsWindow, FailuresGiveTheirMessagesAndLeaveNoFileBehind)
                                              "The server-management object is not logged in.");
         EXPECT_EQ(control<QListWidget>(window, "lstTables")->count(), 0);
         EXPECT_EQ(statusTexts.back(), "Ready");
+        QTest::mouseClick(control<QRadioButton>(window, "optType1"), Qt::LeftButton);
+        control<QPushButton>(window, "cmdGenerate")->click();
+        ASSERT_EQ(prompts->requests.size(), 5u);
+        EXPECT_EQ(prompts->requests[4].text, "Error while generating report... \r\nTechnical Details:\r\n"
+                                             "The server-management object is not logged in.");
     }
 }
 
