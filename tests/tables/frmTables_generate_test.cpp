@@ -310,3 +310,30 @@ TEST_F(GenerateStatement, TheCreateScriptOfOrders)
               "GO\r\n"
               "\r\n");
 }
+
+TEST_F(GenerateStatement, EveryKindForATableWithQuotesBracketsAndBlanksInItsNames)
+{
+    norvane::testing::createScratchDatabase("OddGenerate");
+    norvane::testing::runBatches(
+        "OddGenerate",
+        {"CREATE TABLE [It's [odd]]] ([Key Col] nvarchar(10) NOT NULL PRIMARY KEY, [Pic] image NULL, [Memo] ntext NULL)",
+         "INSERT INTO [It's [odd]]] ([Key Col], [Memo]) VALUES (N'a''b', N' null ')"});
+    norvane::testing::connectSessionTo("OddGenerate");
+    frmTables window;
+    showTable(window, "It's [odd]");
+
+    // Names are written as the grid shows them, without brackets.
+    EXPECT_EQ(generate(window, 0).code, "SELECT Key Col,Pic,Memo FROM It's [odd]");
+    EXPECT_EQ(generate(window, 3).code, "DELETE FROM It's [odd] WHERE ...");
+    EXPECT_EQ(generate(window, 5).code, "INSERT INTO It's [odd] (Key Col,Pic,Memo) VALUES ('a''b',NULL,NULL)\r\n");
+    const QString procedures = generate(window, 6).code;
+    EXPECT_TRUE(procedures.startsWith("CREATE PROCEDURE [dbo].[sp_sel_it's [odd]]\r\n"
+                                      "\t@Key Col nvarchar(20) = NULL\r\n"));
+    const QString script = generate(window, 4).code;
+    EXPECT_TRUE(script.contains("CREATE TABLE [dbo].[It's [odd]]] (\r\n"
+                                "\t[Key Col] [nvarchar] (10) NOT NULL,\r\n"
+                                "\t[Pic] [image] NULL,\r\n"
+                                "\t[Memo] [ntext] NULL\r\n"
+                                ")\r\n")) << script.toStdString();
+    EXPECT_TRUE(prompts->requests.empty());
+}
