@@ -40,6 +40,7 @@ void createTable(DdlContext& context, const std::vector<Token>& tokens, Cursor& 
 {
     TableDefinition table;
     table.name = cursor.qualifiedName();
+    requireThisDatabase(table.name, context.databaseName, "CREATE TABLE", false);
     if (table.name.name.rfind('#', 0) == 0)
         throw SqlError(50000, 16, 1, "Temporary tables are not supported by this server.");
     cursor.expectSymbol("(");
@@ -58,6 +59,7 @@ void createTable(DdlContext& context, const std::vector<Token>& tokens, Cursor& 
 void alterTable(DdlContext& context, const std::vector<Token>& tokens, Cursor& cursor)
 {
     const QualifiedName name = cursor.qualifiedName();
+    requireThisDatabase(name, context.databaseName, "ALTER TABLE", false);
     const FoundObject table = userTable(context, name);
     TableWriter writer(context.db, tokens);
     bool checkRows = true;
@@ -186,6 +188,7 @@ void createIndex(DdlContext& context, Cursor& cursor, bool unique, std::optional
     const std::string indexName = cursor.name();
     cursor.expectWord("ON");
     const QualifiedName tableName = cursor.qualifiedName();
+    requireThisDatabase(tableName, context.databaseName, "CREATE INDEX", false);
     const FoundObject table = userTable(context, tableName);
     std::vector<std::string> columns;
     std::vector<std::string> ordered;
@@ -255,6 +258,11 @@ void createIndex(DdlContext& context, Cursor& cursor, bool unique, std::optional
         key.bind(1, table.id).bind(2, indid).bind(3, colids[i]).bind(4, static_cast<int>(i + 1));
         key.run();
     }
+    if (isClustered && unique) {
+        // The rows now follow this key.
+        TableWriter writer(db, cursor.tokens);
+        writer.rebuildSqliteTable(table.id, table.name);
+    }
 }
 
 void dropIndexes(DdlContext& context, Cursor& cursor)
@@ -285,8 +293,14 @@ void dropIndexes(DdlContext& context, Cursor& cursor)
         execute(db, "DELETE FROM sysindexkeys" + where);
         execute(db, "DELETE FROM sysindexes" + where);
         execute(db, "DROP INDEX IF EXISTS " + quoteName(sqliteIndexName(table->name, indexName)));
-        if (indid == 1)
+        if (indid == 1) {
             insertIndexRow(db, table->id, 0, 0, 0, table->name, tableRowCount(db, table->name));
+            if (status & 2) {
+                // A heap again: rows in the order they came.
+                TableWriter writer(db, cursor.tokens);
+                writer.rebuildSqliteTable(table->id, table->name);
+            }
+        }
     } while (cursor.acceptSymbol(","));
 }
 

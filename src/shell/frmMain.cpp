@@ -1,5 +1,6 @@
 #include "shell/frmMain.h"
 
+#include "shell/app_pictures.h"
 #include "shell/catalog_helpers.h"
 #include "shell/frmAbout.h"
 #include "shell/frmLogin.h"
@@ -32,18 +33,13 @@ constexpr char kTablesWindowType[] = "Tables";
 
 struct ImageSource {
     const char* key;
-    const char* themeName;           // freedesktop icon name
-    QStyle::StandardPixmap fallback;
+    const char* themeName;  // freedesktop icon name; nullptr where none fits
 };
 
 constexpr ImageSource ImageSources[] = {
-    {"UpArrow", "go-up", QStyle::SP_ArrowUp},
-    {"DownArrow", "go-down", QStyle::SP_ArrowDown},
-    {"Drive", "drive-harddisk", QStyle::SP_DriveHDIcon},
-    {"ClosedFolder", "folder", QStyle::SP_DirClosedIcon},
-    {"OpenFolder", "folder-open", QStyle::SP_DirOpenIcon},
-    {"File", "text-x-generic", QStyle::SP_FileIcon},
-    {"BakFile", "package-x-generic", QStyle::SP_DriveFDIcon},
+    {"UpArrow", "go-up"},          {"DownArrow", "go-down"}, {"Drive", "drive-harddisk"},
+    {"ClosedFolder", "folder"},    {"OpenFolder", "folder-open"}, {"File", "text-x-generic"},
+    {"BakFile", nullptr},
 };
 
 struct PanelDesign {
@@ -172,10 +168,8 @@ void frmMain::buildStatusBar()
 void frmMain::buildImageList()
 {
     for (const ImageSource& source : ImageSources) {
-        QIcon icon = QIcon::fromTheme(source.themeName);
-        if (icon.isNull())
-            icon = style()->standardIcon(source.fallback);
-        imlSQL_.insert(source.key, icon);
+        const QIcon own = ownImage(QString::fromLatin1(source.key));
+        imlSQL_.insert(source.key, source.themeName ? QIcon::fromTheme(source.themeName, own) : own);
     }
 }
 

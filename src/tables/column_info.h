@@ -25,12 +25,10 @@ struct ColumnInfo {
 // The mark that precedes the number of a primary-key column in the grid.
 inline const QString kPrimaryKeyMark = QStringLiteral("x  ");
 
-// The grid's first cell of a row: "3", or "x  3" for a key column.
-inline QString columnNumberText(const ColumnInfo& column)
-{
-    const QString number = QString::number(column.Ordinal);
-    return column.IsPrimaryKey ? kPrimaryKeyMark + number : number;
-}
+// The cells of the grid row, left to right: number, name, type, length, precision, scale, "Yes" or empty.
+QStringList columnGridCells(const ColumnInfo& column);
+// The row read back from its cells (the generators read the grid cell by cell).
+ColumnInfo columnInfoFromCells(const QStringList& cells);
 
 // The names of the columns, in grid order.
 inline QStringList columnNames(const std::vector<ColumnInfo>& columns)
