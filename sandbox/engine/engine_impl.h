@@ -8,6 +8,7 @@
 #include "engine/database_registry.h"
 #include "engine/engine.h"
 #include "engine/sqlite_handle.h"
+#include "engine/write_gate.h"
 
 namespace sandbox {
 
@@ -24,6 +25,7 @@ struct Engine::Impl {
     explicit Impl(std::filesystem::path dataDirectory) : registry(std::move(dataDirectory)) {}
 
     DatabaseRegistry registry;
+    WriteGates writeGates;
     std::mutex databasesMutex;  // CREATE / DROP DATABASE one at a time
 
     // Creates a database file with its catalog and lists it in master. Throws SqlError 1801 if it exists.
