@@ -7,6 +7,7 @@
 #include "catalog/sqlite_util.h"
 #include "catalog/tables.h"
 #include "engine/translate.h"
+#include "engine/translator.h"
 
 namespace sandbox::catalog {
 
@@ -324,9 +325,18 @@ void createFunction(const ModuleStatement& statement, Cursor& cursor)
         if (statement.alteredId)
             clearModuleRows(db, id);
         registerObject(statement, name, id, type);
+        // The result columns are catalogued beside the parameters, as for a view; each parameter stands in as NULL.
+        TranslateContext context;
+        context.variable = [&parameters](const std::string& variable) -> std::optional<Value> {
+            for (const auto& parameter : parameters)
+                if (equalsIgnoreCase(parameter.name, variable))
+                    return Value(Null{});
+            return std::nullopt;
+        };
         try {
-            catalogResultColumns(db, id, translateSelect(statement.tokens, selectBegin, selectEnd), {});
+            catalogResultColumns(db, id, translateSelectStatement(statement.tokens, selectBegin, selectEnd, context).sql, {});
         } catch (const SqlError&) {
+            // A body SQLite cannot take: the function keeps its parameters only.
         }
     } else if (cursor.peek().kind == TokenKind::Variable) {
         type = xtype::TableFunction;

@@ -240,6 +240,32 @@ void createCompatibilityViews(sqlite3* db)
             "VALUES (0, 'system', 0), (1, 'default', 1), (2, 'logsegment', 0)");
     insertObject(db, NewObject{"sysconstraints", 1093578934, xtype::View, 1, 0, 0, 2, 0});
     insertObject(db, NewObject{"syssegments", 1125579048, xtype::View, 1, 0, 0, 2, 0});
+    // Their columns as SQL Server 2000 catalogues them: sysconstraints converts every column (so each may be NULL),
+    // syssegments is a union of constants.
+    struct ViewColumn {
+        std::int64_t view;
+        const char* name;
+        const char* type;
+        bool nullable;
+    };
+    static const ViewColumn columns[] = {
+        {1093578934, "constid", "int", true},  {1093578934, "id", "int", true},    {1093578934, "colid", "smallint", true},
+        {1093578934, "spare1", "tinyint", true}, {1093578934, "status", "int", true}, {1093578934, "actions", "int", true},
+        {1093578934, "error", "int", true},    {1125579048, "segment", "int", false}, {1125579048, "name", "varchar(10)", false},
+        {1125579048, "status", "int", false}};
+    int colid = 0;
+    std::int64_t view = 0;
+    for (const ViewColumn& column : columns) {
+        colid = column.view == view ? colid + 1 : 1;
+        view = column.view;
+        ColumnRow row;
+        row.name = column.name;
+        row.objectId = column.view;
+        row.colid = colid;
+        row.type = typeFromText(db, column.type);
+        row.nullable = column.nullable;
+        insertColumn(db, row);
+    }
 }
 
 void fillByteTable(sqlite3* db)
@@ -285,7 +311,9 @@ void catalogSystemColumns(sqlite3* db, const std::string& table, std::int64_t id
         row.name = columns.text(0);
         row.objectId = id;
         row.colid = colid++;
-        row.type = typeFromText(db, columns.text(1));
+        // Every nvarchar(128) column of a system table is a sysname (xusertype 256) in SQL Server 2000.
+        const std::string declared = columns.text(1);
+        row.type = typeFromText(db, declared == "nvarchar(128)" ? "sysname" : declared);
         row.nullable = systemColumnAllowsNull(table, row.name);
         insertColumn(db, row);
     }

@@ -103,15 +103,19 @@ std::string TableWriter::sqliteTableDefinition(std::int64_t tableId, const std::
             list += (list.empty() ? "" : ", ") + quoteName(keys.text(0));
         return list;
     };
+    const std::optional<std::string> clustered = rowOrderingKey(tableId);
     Statement constraints(db_, "SELECT id, name, xtype FROM sysobjects WHERE parent_obj = ?1 AND xtype IN ('PK', 'UQ', 'F ', 'C ') ORDER BY id");
     constraints.bind(1, tableId);
+    bool clusteredIsConstraint = false;
     while (constraints.step()) {
         const std::int64_t id = constraints.integer(0);
         const std::string name = constraints.text(1);
         const std::string type = constraints.text(2);
         if (type == xtype::PrimaryKey || type == xtype::Unique) {
-            definition += ", CONSTRAINT " + quoteName(name) + (type == xtype::PrimaryKey ? " PRIMARY KEY (" : " UNIQUE (") +
-                          keyColumns(name) + ")";
+            // The clustered key is SQLite's primary key; the other keys are unique, as SQL Server enforces them.
+            const bool primary = clustered ? *clustered == name : type == xtype::PrimaryKey;
+            clusteredIsConstraint = clusteredIsConstraint || (clustered && *clustered == name);
+            definition += ", CONSTRAINT " + quoteName(name) + (primary ? " PRIMARY KEY (" : " UNIQUE (") + keyColumns(name) + ")";
         } else if (type == xtype::Check) {
             if (const auto expression = withExpressions ? storedExpression(db_, id, 0) : std::nullopt)
                 definition += ", CONSTRAINT " + quoteName(name) + " CHECK (" + *expression + ")";
@@ -134,7 +138,30 @@ std::string TableWriter::sqliteTableDefinition(std::int64_t tableId, const std::
                           " (" + to + ")" + storedExpression(db_, id, 1).value_or("");
         }
     }
-    return definition + ")";
+    if (clustered && !clusteredIsConstraint)
+        definition += ", PRIMARY KEY (" + keyColumns(*clustered) + ")";
+    return definition + (clustered ? ") WITHOUT ROWID" : ")");
+}
+
+std::optional<std::string> TableWriter::rowOrderingKey(std::int64_t tableId)
+{
+    // SQL Server keeps a table's rows in the order of its clustered index, and a scan returns them so. A unique
+    // clustered key on NOT NULL columns becomes the key of a WITHOUT ROWID table, which SQLite stores in key order.
+    // Tables with identity or timestamp columns keep their rowid, which the triggers filling those columns use;
+    // an identity key grows with the order of insertion anyway. Heaps keep insertion order.
+    Statement clustered(db_, "SELECT name, status FROM sysindexes WHERE id = ?1 AND indid = 1");
+    clustered.bind(1, tableId);
+    if (!clustered.step() || (clustered.integer(1) & 2) == 0)
+        return std::nullopt;
+    const std::string name = clustered.text(0);
+    const auto blocking = queryInteger(
+        db_,
+        "SELECT count(*) FROM syscolumns c WHERE c.id = " + std::to_string(tableId) +
+            " AND c.number = 0 AND ((c.status & 128) <> 0 OR c.xtype = 189 OR c.colid IN (SELECT k.colid FROM sysindexkeys k "
+            "WHERE k.id = c.id AND k.indid = 1) AND (c.isnullable <> 0 OR c.iscomputed <> 0))");
+    if (blocking.value_or(1) != 0)
+        return std::nullopt;
+    return name;
 }
 
 void TableWriter::createSqliteTriggers(std::int64_t tableId, const std::string& tableName)

@@ -255,6 +255,11 @@ void createIndex(DdlContext& context, Cursor& cursor, bool unique, std::optional
         key.bind(1, table.id).bind(2, indid).bind(3, colids[i]).bind(4, static_cast<int>(i + 1));
         key.run();
     }
+    if (isClustered && unique) {
+        // The rows now follow this key.
+        TableWriter writer(db, cursor.tokens);
+        writer.rebuildSqliteTable(table.id, table.name);
+    }
 }
 
 void dropIndexes(DdlContext& context, Cursor& cursor)
@@ -285,8 +290,14 @@ void dropIndexes(DdlContext& context, Cursor& cursor)
         execute(db, "DELETE FROM sysindexkeys" + where);
         execute(db, "DELETE FROM sysindexes" + where);
         execute(db, "DROP INDEX IF EXISTS " + quoteName(sqliteIndexName(table->name, indexName)));
-        if (indid == 1)
+        if (indid == 1) {
             insertIndexRow(db, table->id, 0, 0, 0, table->name, tableRowCount(db, table->name));
+            if (status & 2) {
+                // A heap again: rows in the order they came.
+                TableWriter writer(db, cursor.tokens);
+                writer.rebuildSqliteTable(table->id, table->name);
+            }
+        }
     } while (cursor.acceptSymbol(","));
 }
 

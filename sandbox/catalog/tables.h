@@ -81,6 +81,8 @@ private:
                     std::size_t begin, std::size_t end);
     // withExpressions false leaves out defaults, checks and computed expressions, for when SQLite refuses one.
     std::string sqliteTableDefinition(std::int64_t tableId, const std::string& sqliteName, bool withExpressions);
+    // The name of the clustered key that orders the SQLite table's rows, when the table can be kept so.
+    std::optional<std::string> rowOrderingKey(std::int64_t tableId);
     void createSqliteTable(std::int64_t tableId, const std::string& sqliteName);
     void createSqliteTriggers(std::int64_t tableId, const std::string& tableName);
     void createTimestampTriggers(std::int64_t tableId, const std::string& tableName);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/server_paths.h"
 #include "engine/tokenizer.h"
 
 namespace sandbox {
@@ -52,21 +53,9 @@ void DatabaseRegistry::remove(const std::string& name)
     std::erase_if(entries_, [&](const DatabaseEntry& e) { return equalsIgnoreCase(e.name, name); });
 }
 
-std::filesystem::path DatabaseRegistry::serverPath(const std::string& path) const
+std::filesystem::path DatabaseRegistry::serverPath(const std::string& path, const std::string& relativeBase) const
 {
-    if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':') {
-        std::string rest = path.substr(2);
-        for (char& c : rest)
-            if (c == '\\')
-                c = '/';
-        while (!rest.empty() && rest.front() == '/')
-            rest.erase(0, 1);
-        const std::string drive(1, static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))));
-        return directory_ / "drives" / drive / rest;
-    }
-    if (!path.empty() && path[0] == '/')
-        return path;
-    return {};
+    return resolveServerPath(directory_, path, relativeBase).value_or(std::filesystem::path());
 }
 
 int DatabaseRegistry::nextId() const

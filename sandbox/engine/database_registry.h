@@ -34,9 +34,10 @@ public:
     std::uint64_t generation() const { return generation_.load(); }
     void bumpGeneration() { ++generation_; }
 
-    // A path on the server's disks: "C:\dir\file" lives under <data directory>/drives/C/dir/file;
-    // an absolute POSIX path is taken as it is. Empty for anything else.
-    std::filesystem::path serverPath(const std::string& path) const;
+    // A path on the server's disks: "C:\dir\file" lives under <data directory>/drives/C/dir/file
+    // (see resolveServerPath); a bare name lies in relativeBase when one is given. Empty when the
+    // path is not one the server can open.
+    std::filesystem::path serverPath(const std::string& path, const std::string& relativeBase = {}) const;
 
 private:
     std::filesystem::path directory_;

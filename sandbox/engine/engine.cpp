@@ -7,6 +7,7 @@
 
 #include "catalog/ddl.h"
 #include "engine/engine_impl.h"
+#include "engine/server_paths.h"
 #include "engine/session.h"
 #include "engine/sql_error.h"
 
@@ -77,8 +78,8 @@ void Engine::Impl::createDatabase(const std::string& name)
     std::lock_guard lock(databasesMutex);
     if (registry.find(name))
         throw SqlError(1801, 16, 3, "Database '" + name + "' already exists.");
-    if (name.empty() || name.size() > 123 || name.find_first_of("/\\:\0") != std::string::npos || name[0] == '.')
-        throw SqlError(15, 16, 1, "The Norvane sandbox cannot store a database named '" + name + "'.");
+    if (!isStorableDatabaseName(name))
+        throw SqlError(1802, 16, 1, "CREATE DATABASE failed. Some file names listed could not be created. Check previous errors.");
     SqliteHandle master = openSqlite(registry.fileOf("master"), nullptr);
     createFile(name, 0);
     int id = catalog::registerDatabase(master.get(), name, registry.fileOf(name).string());
@@ -155,8 +156,10 @@ std::vector<SessionRecord> Engine::Impl::sessions() const
 Engine::Engine(std::filesystem::path dataDirectory) : impl_(std::make_unique<Impl>(std::move(dataDirectory)))
 {
     std::filesystem::create_directories(impl_->registry.directory());
-    // The server's C: drive, with SQL Server 2000's default backup folder.
-    std::filesystem::create_directories(impl_->registry.serverPath("C:\\Program Files\\Microsoft SQL Server\\MSSQL\\BACKUP"));
+    // The server's drives, C: with SQL Server 2000's default backup folder.
+    for (const char* drive : kServerDrives)
+        std::filesystem::create_directories(impl_->registry.directory() / "drives" / drive);
+    std::filesystem::create_directories(impl_->registry.serverPath(kDefaultBackupFolder));
     const std::filesystem::path masterFile = impl_->registry.fileOf("master");
     if (!std::filesystem::exists(masterFile)) {
         impl_->createFile("master", 1);
@@ -235,6 +238,8 @@ std::unique_ptr<EngineSession> Engine::openSession(const SessionInfo& info)
 {
     return std::make_unique<Session>(*impl_, info);
 }
+
+void Engine::setWorkDelay(std::chrono::milliseconds delay) { impl_->workDelay = delay; }
 
 std::string Engine::serverName() { return "SANDBOX"; }
 

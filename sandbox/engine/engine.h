@@ -1,6 +1,7 @@
 #pragma once
 // The T-SQL engine: databases kept as SQLite files under one data directory,
 // SQL Server 2000's catalog kept inside each, batches run per session.
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -32,6 +33,9 @@ public:
 
     std::vector<std::string> databaseNames() const;
     bool databaseExists(const std::string& name) const;
+
+    // BACKUP and RESTORE pause this long after each percent of their work, so progress can be watched.
+    void setWorkDelay(std::chrono::milliseconds delay);
 
     // Opens a session whose current database is 'master'.
     std::unique_ptr<EngineSession> openSession(const SessionInfo& info);

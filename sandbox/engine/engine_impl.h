@@ -1,5 +1,6 @@
 #pragma once
 // Engine internals shared by the engine, its sessions and the system procedures.
+#include <chrono>
 #include <map>
 #include <mutex>
 #include <string>
@@ -27,6 +28,7 @@ struct Engine::Impl {
     DatabaseRegistry registry;
     WriteGates writeGates;
     std::mutex databasesMutex;  // CREATE / DROP DATABASE one at a time
+    std::chrono::milliseconds workDelay{0};  // pause after each percent of a BACKUP or RESTORE
 
     // Creates a database file with its catalog and lists it in master. Throws SqlError 1801 if it exists.
     void createDatabase(const std::string& name);

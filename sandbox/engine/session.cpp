@@ -191,6 +191,10 @@ std::string Session::attach(const std::string& database)
     Connection& c = connection(current_);
     const std::string key = lower(entry->name);
     if (!c.attached.count(key)) {
+        if (databaseStatus(entry->name) & 4096)
+            for (const SessionRecord& other : engine_.sessions())
+                if (other.spid != info_.spid && equalsIgnoreCase(other.database, entry->name))
+                    throw SqlError(924, 14, 1, "Database '" + entry->name + "' is already open and can only have one user at a time.");
         if (!sqlite3_get_autocommit(c.db.get()))
             commitBulk();
         if (!sqlite3_get_autocommit(c.db.get()))

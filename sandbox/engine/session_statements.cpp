@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "catalog/ddl.h"
+#include "engine/server_paths.h"
 #include "engine/session_messages.h"
 #include "engine/sql_error.h"
 #include "engine/value_text.h"
@@ -427,7 +428,11 @@ void Session::runDatabaseStatement(std::size_t begin, std::size_t end, ResultSin
     commitBulk();
     if (head.isWord("CREATE")) {
         // File placement (ON ..., LOG ON ...) and COLLATE clauses do not apply to the sandbox's files.
-        engine_.createDatabase(tokens_[begin + 2].text);
+        const std::string& name = tokens_[begin + 2].text;
+        if (!isStorableDatabaseName(name) && !engine_.registry.find(name))
+            sendError(sink, SqlError(5105, 16, 2, "Device activation error. The physical file name 'C:\\Program Files\\Microsoft SQL "
+                                                  "Server\\MSSQL\\data\\" + name + ".mdf' may be incorrect."));
+        engine_.createDatabase(name);
     } else {
         for (std::size_t i = begin + 2; i < end; i += 2) {
             if (!tokens_[i].isName())

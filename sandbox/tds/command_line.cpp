@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <system_error>
 
 #ifndef NORVANE_SANDBOX_SAMPLE_DIR
 #define NORVANE_SANDBOX_SAMPLE_DIR "sample"
@@ -11,13 +12,20 @@ namespace sandbox::tds {
 
 const char* const usageText =
     "usage: norvane-sandbox --data DIR [--port N] [--login NAME:PASSWORD]... [--sample] [--browser-port N]\n"
+    "                       [--work-delay-ms N]\n"
     "  --data DIR              folder of the database files (created when missing)\n"
     "  --port N                TCP port on 127.0.0.1; 0 (the default) picks a free one\n"
     "  --login NAME:PASSWORD   a SQL login the server accepts (repeatable; default: sa with an empty password)\n"
     "  --sample                load the sample databases, replacing earlier copies\n"
-    "  --browser-port N        answer SQL Browser requests on UDP 127.0.0.1:N\n";
+    "  --browser-port N        answer SQL Browser requests on UDP 127.0.0.1:N\n"
+    "  --work-delay-ms N       pause N ms (0 to 10000) after each percent of a BACKUP or RESTORE, so that\n"
+    "                          their progress can be watched (default 0)\n"
+    "The server's drives C:\\ and D:\\ are the folders drives/C and drives/D under --data; every path a\n"
+    "client names (BACKUP, RESTORE, xp_dirtree) stays inside them. One server at a time uses a data folder.\n";
 
 namespace {
+
+constexpr unsigned kMaxWorkDelayMs = 10000;
 
 std::optional<std::uint16_t> parsePort(const std::string& text)
 {
@@ -41,11 +49,16 @@ std::variant<CommandLine, std::string> parseCommandLine(const std::vector<std::s
                 return std::nullopt;
             return arguments[++i];
         };
+        if (option == "--help" || option == "-h") {
+            options.help = true;
+            return options;
+        }
         if (option == "--sample") {
             options.sample = true;
             continue;
         }
-        if (option != "--data" && option != "--port" && option != "--login" && option != "--browser-port")
+        if (option != "--data" && option != "--port" && option != "--login" && option != "--browser-port" &&
+            option != "--work-delay-ms")
             return "unknown option '" + option + "'";
         const auto text = value();
         if (!text)
@@ -55,6 +68,12 @@ std::variant<CommandLine, std::string> parseCommandLine(const std::vector<std::s
                 return "--data needs a folder";
             options.dataDirectory = *text;
             haveData = true;
+        } else if (option == "--work-delay-ms") {
+            unsigned delay = 0;
+            const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), delay);
+            if (error != std::errc() || end != text->data() + text->size() || text->empty() || delay > kMaxWorkDelayMs)
+                return "--work-delay-ms needs a number of milliseconds from 0 to 10000, not '" + *text + "'";
+            options.workDelayMs = delay;
         } else if (option == "--port" || option == "--browser-port") {
             const auto port = parsePort(*text);
             if (!port)
@@ -81,6 +100,14 @@ std::filesystem::path sampleDirectory()
 {
     if (const char* fromEnvironment = std::getenv("NORVANE_SAMPLE_DIR"); fromEnvironment && *fromEnvironment)
         return fromEnvironment;
+    // An installed server finds the scripts beside it: <prefix>/bin and <prefix>/share/norvane/sample.
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        const std::filesystem::path installed = program.parent_path().parent_path() / "share" / "norvane" / "sample";
+        if (std::filesystem::is_directory(installed, error))
+            return installed;
+    }
     return NORVANE_SANDBOX_SAMPLE_DIR;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// norvane-sandbox --data DIR [--port N] [--login NAME:PASSWORD]... [--sample] [--browser-port N]
+// norvane-sandbox --data DIR [--port N] [--login NAME:PASSWORD]... [--sample] [--browser-port N] [--work-delay-ms N]
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -16,6 +16,8 @@ struct CommandLine {
     std::map<std::string, std::string> logins;  // sa with an empty password when none is given
     bool sample = false;
     std::optional<std::uint16_t> browserPort;
+    unsigned workDelayMs = 0;
+    bool help = false;  // --help: print the usage text and stop  // pause after each percent of a BACKUP or RESTORE
 };
 
 extern const char* const usageText;

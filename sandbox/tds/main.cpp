@@ -1,4 +1,5 @@
 // norvane-sandbox: a loopback server that speaks SQL Server's TDS protocol over SQLite.
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -7,14 +8,42 @@
 #include <iostream>
 #include <memory>
 #include <pthread.h>
+#include <sys/resource.h>
 #include <thread>
 #include <variant>
 
 #include "engine/engine.h"
 #include "tds/browser.h"
 #include "tds/command_line.h"
+#include "tds/data_folder_lock.h"
 #include "tds/engine_backend.h"
 #include "tds/server.h"
+
+namespace {
+
+// Each session holds a socket and a few database files open: the cap stays within the descriptors
+// the process may open, raised to the hard limit first.
+sandbox::tds::ServerLimits limitsForThisProcess()
+{
+    sandbox::tds::ServerLimits limits;
+    rlimit files{};
+    if (::getrlimit(RLIMIT_NOFILE, &files) != 0)
+        return limits;
+    if (files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &files);
+        ::getrlimit(RLIMIT_NOFILE, &files);
+    }
+    constexpr rlim_t descriptorsPerSession = 8;
+    constexpr rlim_t reserved = 64;
+    if (files.rlim_cur != RLIM_INFINITY) {
+        const rlim_t fit = files.rlim_cur > reserved ? (files.rlim_cur - reserved) / descriptorsPerSession : 1;
+        limits.maxSessions = std::max<std::size_t>(1, std::min<std::size_t>(limits.maxSessions, fit));
+    }
+    return limits;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -34,12 +63,24 @@ int main(int argc, char** argv)
         return 2;
     }
     const auto& options = std::get<CommandLine>(parsed);
+    if (options.help) {
+        std::cout << usageText;
+        return 0;
+    }
     try {
+        // Before anything touches the folder: a second server on it would delete the first one's files.
+        std::string refusal;
+        const auto lock = DataFolderLock::take(options.dataDirectory, &refusal);
+        if (!lock) {
+            std::cerr << "norvane-sandbox: " << refusal << "\n";
+            return 3;
+        }
         sandbox::Engine engine(options.dataDirectory);
+        engine.setWorkDelay(std::chrono::milliseconds(options.workDelayMs));
         if (options.sample)
             engine.loadSample(sampleDirectory());
         EngineBackend backend(engine, options.logins);
-        Server server(backend, options.port);
+        Server server(backend, options.port, limitsForThisProcess());
         std::unique_ptr<BrowserResponder> browser;
         if (options.browserPort)
             browser = std::make_unique<BrowserResponder>(*options.browserPort, backend.serverName(), server.port());

@@ -1,5 +1,6 @@
 #include "tds/server.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cerrno>
@@ -17,9 +18,28 @@ struct Server::Running {
     std::unique_ptr<Session> session;
     std::thread thread;
     std::atomic<bool> finished{false};
+    std::chrono::steady_clock::time_point connected = std::chrono::steady_clock::now();
+    bool dropped = false;
 };
 
-Server::Server(Backend& backend, std::uint16_t port) : backend_(backend), listener_(bindLoopback(SOCK_STREAM, port))
+bool SessionSlots::take()
+{
+    std::lock_guard lock(mutex_);
+    if (taken_ >= capacity_)
+        return false;
+    ++taken_;
+    return true;
+}
+
+void SessionSlots::release()
+{
+    std::lock_guard lock(mutex_);
+    if (taken_ > 0)
+        --taken_;
+}
+
+Server::Server(Backend& backend, std::uint16_t port, ServerLimits limits)
+    : backend_(backend), limits_(limits), slots_(limits.maxSessions), listener_(bindLoopback(SOCK_STREAM, port))
 {
     if (::listen(listener_.get(), 64) != 0)
         throw std::system_error(errno, std::generic_category(), "listen");
@@ -38,13 +58,16 @@ void Server::start()
 
 void Server::acceptLoop()
 {
+    // Wake often enough to drop a late login close to its deadline.
+    const int pollMs = static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(limits_.loginTimeout.count() / 4, 10, 1000));
     for (;;) {
         pollfd fds[2] = {{listener_.get(), POLLIN, 0}, {wakeUp_.readFd(), POLLIN, 0}};
-        if (::poll(fds, 2, 1000) < 0 && errno != EINTR)
+        if (::poll(fds, 2, pollMs) < 0 && errno != EINTR)
             return;
         if (fds[1].revents != 0)
             return;
         reapFinished();
+        dropLateLogins();
         if ((fds[0].revents & POLLIN) == 0)
             continue;
         FileDescriptor client(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
@@ -59,11 +82,15 @@ void Server::acceptLoop()
         std::lock_guard lock(mutex_);
         if (stopped_)
             return;
-        if (sessions_.size() >= maxSessions)
-            continue;  // the client sees the connection close
+        std::size_t connecting = 0;
+        for (const auto& running : sessions_)
+            connecting += running->session->loggedIn() ? 0 : 1;
+        // Past the cap a login is refused with 17809; past that, or with too many still logging in, the connection closes.
+        if (connecting >= limits_.maxConnecting || sessions_.size() >= limits_.maxSessions + limits_.maxConnecting)
+            continue;
         const int spid = takeSpid();
         auto running = std::make_unique<Running>();
-        running->session = std::make_unique<Session>(std::move(client), backend_, spid);
+        running->session = std::make_unique<Session>(std::move(client), backend_, spid, slots_);
         Running* raw = running.get();
         raw->thread = std::thread([raw] {
             raw->session->run();
@@ -92,6 +119,18 @@ void Server::reapFinished()
             it = sessions_.erase(it);
         } else {
             ++it;
+        }
+    }
+}
+
+void Server::dropLateLogins()
+{
+    const auto now = std::chrono::steady_clock::now();
+    std::lock_guard lock(mutex_);
+    for (auto& running : sessions_) {
+        if (!running->dropped && !running->session->loggedIn() && now - running->connected >= limits_.loginTimeout) {
+            running->dropped = true;
+            running->session->close();
         }
     }
 }

@@ -1,6 +1,9 @@
 #pragma once
 // The TDS listener on 127.0.0.1: one thread and one engine session per client,
-// spids from 51 upward (the lowest free one).
+// spids from 51 upward (the lowest free one). A client must finish logging in within
+// a few seconds; logged-in sessions are capped, and a login beyond the cap gets SQL
+// Server's error 17809.
+#include <chrono>
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -15,10 +18,34 @@ namespace sandbox::tds {
 
 class Session;
 
+// The logged-in sessions a server admits, shared by its connections.
+class SessionSlots {
+public:
+    explicit SessionSlots(std::size_t capacity) : capacity_(capacity) {}
+    // False when every slot is taken.
+    bool take();
+    void release();
+    std::size_t capacity() const { return capacity_; }
+
+private:
+    std::mutex mutex_;
+    std::size_t capacity_;
+    std::size_t taken_ = 0;
+};
+
+struct ServerLimits {
+    // Logged-in sessions (SQL Server allows 32,767; a desktop and its tests open a few dozen).
+    std::size_t maxSessions = 4096;
+    // Connections still logging in; more are closed at once.
+    std::size_t maxConnecting = 512;
+    // Time from connecting to the end of the login; a client that takes longer is dropped.
+    std::chrono::milliseconds loginTimeout = std::chrono::seconds(5);
+};
+
 class Server {
 public:
     // Binds at once (port 0 = a free port); throws std::system_error when it cannot.
-    Server(Backend& backend, std::uint16_t port);
+    Server(Backend& backend, std::uint16_t port, ServerLimits limits = {});
     ~Server();
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
@@ -30,16 +57,19 @@ public:
     void stop();
 
     static constexpr int firstSpid = 51;
-    static constexpr std::size_t maxSessions = 256;
 
 private:
     struct Running;
 
     void acceptLoop();
     void reapFinished();
+    // Ends the connections whose login has taken too long.
+    void dropLateLogins();
     int takeSpid();
 
     Backend& backend_;
+    ServerLimits limits_;
+    SessionSlots slots_;
     FileDescriptor listener_;
     std::uint16_t port_ = 0;
     WakeUp wakeUp_;

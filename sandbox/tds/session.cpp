@@ -9,6 +9,7 @@
 #include "engine/sql_error.h"
 #include "tds/login.h"
 #include "tds/requests.h"
+#include "tds/server.h"
 #include "tds/token_sink.h"
 #include "tds/tokens.h"
 
@@ -19,7 +20,6 @@ namespace {
 constexpr std::size_t maxLoginMessageBytes = 1 << 20;
 // A batch, or everything queued while one runs.
 constexpr std::size_t maxRequestBytes = 64u << 20;
-constexpr int loginTimeoutSeconds = 60;
 
 ServerMessage makeMessage(int number, int severity, int state, std::string text)
 {
@@ -54,7 +54,12 @@ class LoginUseSink : public ResultSink {
 public:
     void beginResult(const std::vector<ResultColumn>&) override {}
     void row(const std::vector<Value>&) override {}
-    void message(const ServerMessage& m) override { failed = failed || m.severity > 10; }
+    void message(const ServerMessage& m) override
+    {
+        if (m.severity > 10 && !failed)
+            error = m;
+        failed = failed || m.severity > 10;
+    }
     void databaseChanged(const std::string&, const std::string&) override {}
     void statementDone(std::optional<std::int64_t>, bool statementFailed) override
     {
@@ -62,14 +67,16 @@ public:
     }
     bool cancelled() const override { return false; }
     bool failed = false;
+    std::optional<ServerMessage> error;  // the first, e.g. 924 for a single-user database in use
 };
 
 }  // namespace
 
-Session::Session(FileDescriptor socket, Backend& backend, int spid)
+Session::Session(FileDescriptor socket, Backend& backend, int spid, SessionSlots& slots)
     : socket_(std::move(socket)),
       backend_(backend),
       spid_(spid),
+      slots_(slots),
       serverName_(backend.serverName()),
       writer_([fd = socket_.get()](const std::uint8_t* data, std::size_t size) { return writeAll(fd, data, size); },
               static_cast<std::uint16_t>(spid))
@@ -89,14 +96,12 @@ void Session::close()
 
 void Session::run()
 {
-    // A client that connects and never logs in must not hold its thread forever.
-    setReceiveTimeout(socket_.get(), loginTimeoutSeconds);
+    // A client that connects and never logs in is dropped by the server's login deadline (Server::dropLateLogins).
     try {
         MessageReader reader([fd = socket_.get()](std::uint8_t* buffer,
                                                   std::size_t size) { return readExact(fd, buffer, size); },
                              maxLoginMessageBytes);
         if (login(reader)) {
-            setReceiveTimeout(socket_.get(), 0);  // logged-in clients may stay idle as long as they like
             reader.setMaxMessageBytes(maxRequestBytes);
             serveRequests(reader);
         }
@@ -105,6 +110,9 @@ void Session::run()
     }
     ::shutdown(socket_.get(), SHUT_RDWR);
     engine_.reset();
+    if (holdsSlot_)
+        slots_.release();
+    holdsSlot_ = false;
 }
 
 bool Session::login(MessageReader& reader)
@@ -142,6 +150,14 @@ void Session::rejectLogin(const ServerMessage& error)
 bool Session::acceptLogin7(const Message& message)
 {
     const Login7 request = parseLogin7(message.payload);
+    if (!slots_.take()) {
+        rejectLogin(makeMessage(17809, 20, 1,
+                                "Unable to connect. The maximum number of '" + std::to_string(slots_.capacity()) +
+                                    "' configured user connections are already connected. System Administrator can "
+                                    "configure to a higher value with sp_configure."));
+        return false;
+    }
+    holdsSlot_ = true;
     if (request.integratedSecurity()) {
         rejectLogin(makeMessage(18452, 14, 1,
                                 "Login failed for user ''. The user is not associated with a trusted SQL Server "
@@ -164,18 +180,27 @@ bool Session::acceptLogin7(const Message& message)
     info.loginName = request.userName;
     info.hostName = request.hostName;
     info.appName = request.appName;
+    std::optional<ServerMessage> useError;
     try {
         engine_ = backend_.openSession(info);
         if (engine_ && !sameName(database, engine_->currentDatabase())) {
             LoginUseSink use;
             engine_->executeBatch("USE " + bracketed(database), use);
-            if (use.failed)
+            if (use.failed) {
+                useError = use.error;
                 engine_.reset();
+            }
         }
     } catch (const std::exception&) {
         engine_.reset();
     }
     if (!engine_) {
+        // SQL Server says why the database cannot be opened (924 single user ...) before 4060.
+        if (useError && useError->number != 911) {
+            ByteWriter out;
+            writeMessage(out, *useError, serverName_);
+            writer_.append(out);
+        }
         rejectLogin(cannotOpen);
         return false;
     }
@@ -196,7 +221,8 @@ bool Session::acceptLogin7(const Message& message)
     writer_.append(out);
     writer_.flush(true);
     writer_.setPacketSize(packetSize);
-    return !writer_.failed();
+    loggedIn_ = !writer_.failed();
+    return loggedIn_;
 }
 
 void Session::serveRequests(MessageReader& reader)

@@ -16,9 +16,12 @@
 
 namespace sandbox::tds {
 
+class SessionSlots;
+
 class Session {
 public:
-    Session(FileDescriptor socket, Backend& backend, int spid);
+    // A session takes one of slots when its login is accepted and gives it back when it ends.
+    Session(FileDescriptor socket, Backend& backend, int spid, SessionSlots& slots);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -28,6 +31,8 @@ public:
     // From another thread: ends the connection (the running batch sees cancelled()).
     void close();
     int spid() const { return spid_; }
+    // True once the login was accepted.
+    bool loggedIn() const { return loggedIn_; }
 
 private:
     struct Inbox {
@@ -54,6 +59,9 @@ private:
     FileDescriptor socket_;
     Backend& backend_;
     int spid_;
+    SessionSlots& slots_;
+    bool holdsSlot_ = false;
+    std::atomic<bool> loggedIn_{false};
     std::string serverName_;
     PacketWriter writer_;
     std::unique_ptr<EngineSession> engine_;

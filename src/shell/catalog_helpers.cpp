@@ -259,16 +259,4 @@ void FindInList(QListWidget* list, const QString& text)
     list->setCurrentItem(nullptr);
 }
 
-QString quotedLiteralText(const QString& text)
-{
-    QString doubled = text;
-    return doubled.replace(QLatin1Char('\''), QStringLiteral("''"));
-}
-
-QString bracketedName(const QString& name)
-{
-    QString doubled = name;
-    return doubled.replace(QLatin1Char(']'), QStringLiteral("]]"));
-}
-
 }  // namespace norvane

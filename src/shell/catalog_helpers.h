@@ -4,6 +4,8 @@
 // column-heading sorting, owner and qualified names, an object's source text
 // and incremental find in a list box. The database routines run on the
 // session's connection and let DbError pass to the calling window.
+#include "shell/data/sql_text.h"
+
 #include <QIcon>
 #include <QString>
 
@@ -65,10 +67,5 @@ QString GetCommentsText(const QString& name);
 // Selects the first entry that begins with the text (ignoring case) and
 // scrolls it to the top; clears the selection when none does.
 void FindInList(QListWidget* list, const QString& text);
-
-// Text for SQL: a value between single quotes has its quotes doubled; a name
-// between brackets has its closing brackets doubled.
-QString quotedLiteralText(const QString& text);
-QString bracketedName(const QString& name);
 
 }  // namespace norvane

@@ -1,5 +1,6 @@
 #include "shell/frmAbout.h"
 
+#include "shell/app_pictures.h"
 #include "shell/product_text.h"
 #include "shell/prompts.h"
 
@@ -46,7 +47,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
 
     imgAbout = new QLabel(this);
     imgAbout->setObjectName(QStringLiteral("imgAbout"));
-    imgAbout->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(48, 48));
+    imgAbout->setPixmap(applicationIcon().pixmap(48, 48));
     lblTitle = addLabel(this, "lblTitle", product::title());
     QFont titleFont = lblTitle->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);

@@ -2,10 +2,10 @@
 
 #include "shell/data/data_sources.h"
 #include "shell/data/server_discovery.h"
-#include "shell/frmMain.h"
 #include "shell/login_settings.h"
 #include "shell/prompts.h"
 #include "shell/session.h"
+#include "shell/window_registry.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -28,7 +28,6 @@ namespace norvane {
 namespace {
 
 constexpr char Caption[] = "Norvane : Connection";
-constexpr char NotConnected[] = "Not Connected";
 constexpr char ConnectFailed[] = "Problems encountered while connecting!";
 constexpr char DatabasesFailed[] = "Databases cannot be populated!";
 constexpr char UserNameMissing[] = "User Name must be entered!";
@@ -46,12 +45,6 @@ public:
     BusyPointer& operator=(const BusyPointer&) = delete;
 };
 
-void setMainStatusPanel(int panel, const QString& text)
-{
-    if (frmMain* main = frmMain::find())
-        main->setPanelText(panel, text);
-}
-
 void selectEntry(QComboBox* combo, const QString& text)
 {
     // Exact and case-sensitive, as the saved names are compared with the lists.
@@ -63,13 +56,9 @@ void selectEntry(QComboBox* combo, const QString& text)
     }
 }
 
-// Step 8 of Connect loads the keyword table of the code window. The keyword table comes
-// with the code window; until then there is nothing to load.
-void loadKeywordTable() {}
-
 }  // namespace
 
-frmLogin::frmLogin(QWidget* owner) : QDialog(owner)
+frmLogin::frmLogin(QWidget* owner, const WindowRegistry* windows) : QDialog(owner), windows_(windows)
 {
     setObjectName("frmLogin");
     setWindowTitle(Caption);
@@ -382,7 +371,6 @@ void frmLogin::chkWindows_Click()
 void frmLogin::cmdCONConnect_Click()
 {
     auto busy = std::make_optional<BusyPointer>();
-    setMainStatusPanel(2, NotConnected);
     ReadInputs();
     if (!ValidateInputs())
         return;
@@ -420,9 +408,6 @@ void frmLogin::connectSession()
 
     s.ServerName = s.connection.property("Server Name");
     s.DatabaseName = s.connection.property("Current Catalog");
-    setMainStatusPanel(2, s.ServerName);
-    setMainStatusPanel(3, s.DatabaseName);
-    setMainStatusPanel(4, s.UserName);
 
     if (adminTarget.isEmpty())
         adminTarget = s.ServerName;
@@ -437,7 +422,8 @@ void frmLogin::connectSession()
         s.serverAdmin->disconnect();
     s.serverAdmin = std::move(admin);
 
-    loadKeywordTable();
+    if (windows_)
+        windows_->runAfterConnect();
 }
 
 void frmLogin::cmdSQLCancel_Click()

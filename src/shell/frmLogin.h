@@ -19,10 +19,13 @@ class QRadioButton;
 
 namespace norvane {
 
+class WindowRegistry;
+
 class frmLogin : public QDialog {
     Q_OBJECT
 public:
-    explicit frmLogin(QWidget* owner = nullptr);
+    // windows: its after-connect actions run after every successful connection (may be null).
+    explicit frmLogin(QWidget* owner = nullptr, const WindowRegistry* windows = nullptr);
     ~frmLogin() override;
 
     // Window load: fills the DSN and server lists and the saved inputs.
@@ -85,6 +88,7 @@ private:
     void connectSession();
     void failValidation(const QString& text, QWidget* focus);
 
+    const WindowRegistry* windows_ = nullptr;
     bool loginOK_ = false;
     bool loaded_ = false;
     bool unloaded_ = false;

@@ -1,10 +1,12 @@
 #include "shell/frmMain.h"
 
+#include "shell/app_pictures.h"
 #include "shell/catalog_helpers.h"
+#include "shell/frmAbout.h"
 #include "shell/frmLogin.h"
+#include "shell/frmTips.h"
 #include "shell/prompts.h"
 #include "shell/session.h"
-#include "shell/window_registry.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,23 +27,18 @@ namespace norvane {
 
 namespace {
 
-constexpr char RefreshFailed[] = "Problems encountered while refreshing!";
-constexpr char TablesWindowType[] = "frmTables";
+constexpr char kRefreshFailed[] = "Problems encountered while refreshing!";
+constexpr char kTablesWindowType[] = "Tables";
 
 struct ImageSource {
     const char* key;
-    const char* themeName;           // freedesktop icon name
-    QStyle::StandardPixmap fallback;
+    const char* themeName;  // freedesktop icon name; nullptr where none fits
 };
 
 constexpr ImageSource ImageSources[] = {
-    {"UpArrow", "go-up", QStyle::SP_ArrowUp},
-    {"DownArrow", "go-down", QStyle::SP_ArrowDown},
-    {"Drive", "drive-harddisk", QStyle::SP_DriveHDIcon},
-    {"ClosedFolder", "folder", QStyle::SP_DirClosedIcon},
-    {"OpenFolder", "folder-open", QStyle::SP_DirOpenIcon},
-    {"File", "text-x-generic", QStyle::SP_FileIcon},
-    {"BakFile", "package-x-generic", QStyle::SP_DriveFDIcon},
+    {"UpArrow", "go-up"},          {"DownArrow", "go-down"}, {"Drive", "drive-harddisk"},
+    {"ClosedFolder", "folder"},    {"OpenFolder", "folder-open"}, {"File", "text-x-generic"},
+    {"BakFile", nullptr},
 };
 
 struct PanelDesign {
@@ -56,7 +53,7 @@ constexpr PanelDesign PanelDesigns[6] = {
 
 }  // namespace
 
-frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
+frmMain::frmMain(WindowRegistry windows, QWidget* parent) : QMainWindow(parent), windows_(std::move(windows))
 {
     setObjectName("frmMain");
     setWindowTitle("Norvane");
@@ -103,20 +100,37 @@ QAction* frmMain::addCommand(const char* objectName, const QString& caption, std
     return action;
 }
 
+QAction* frmMain::addChildCommand(const char* objectName, const QString& caption, const QString& typeName)
+{
+    if (!windows_.child(typeName))
+        return addCommand(objectName, caption, nullptr);
+    return addCommand(objectName, caption, [this, typeName] { openChild(typeName); });
+}
+
+QAction* frmMain::addModalCommand(const char* objectName, const QString& caption, const QString& name)
+{
+    if (!windows_.command(name))
+        return addCommand(objectName, caption, nullptr);
+    return addCommand(objectName, caption, [this, name] {
+        if (const WindowRegistry::Command* run = windows_.command(name))
+            (*run)(this);
+    });
+}
+
 void frmMain::buildMenu()
 {
     addCommand("mnuConnect", "&Connect", [this] { mnuConnect_Click(); });
     addCommand("mnuRefresh", "Re&fresh", [this] { mnuRefresh_Click(); });
-    addCommand("mnuTables", "&Tables", [this] { openTablesWindow(); });
-    addCommand("mnuViews", "&Views", nullptr);
-    addCommand("mnuSPs", "&SPs", nullptr);
-    addCommand("mnuFunctions", "Fu&nctions", nullptr);
-    addCommand("mnuQuery", "&Query", nullptr);
-    addCommand("mnuSearch", "S&earch", nullptr);
-    addCommand("mnuReports", "&Reports", nullptr);
-    addCommand("mnuBackup", "Bac&kup", nullptr);
-    addCommand("mnuRestore", "Rest&ore", nullptr);
-    addCommand("mnuCompare", "Co&mpare", nullptr);
+    addChildCommand("mnuTables", "&Tables", kTablesWindowType);
+    addChildCommand("mnuViews", "&Views", "Views");
+    addChildCommand("mnuSPs", "&SPs", "SPs");
+    addChildCommand("mnuFunctions", "Fu&nctions", "Functions");
+    addChildCommand("mnuQuery", "&Query", "Query");
+    addChildCommand("mnuSearch", "S&earch", "Search");
+    addModalCommand("mnuReports", "&Reports", "Reports");
+    addModalCommand("mnuBackup", "Bac&kup", "Backup");
+    addModalCommand("mnuRestore", "Rest&ore", "Restore");
+    addChildCommand("mnuCompare", "Co&mpare", "Compare");
     addCommand("mnuTips", "Ti&ps", [this] { mnuTips_Click(); });
     addCommand("mnuAbout", "A&bout", [this] { mnuAbout_Click(); });
     addCommand("mnuExit", "E&xit", [this] { mnuExit_Click(); });
@@ -153,10 +167,8 @@ void frmMain::buildStatusBar()
 void frmMain::buildImageList()
 {
     for (const ImageSource& source : ImageSources) {
-        QIcon icon = QIcon::fromTheme(source.themeName);
-        if (icon.isNull())
-            icon = style()->standardIcon(source.fallback);
-        imlSQL_.insert(source.key, icon);
+        const QIcon own = ownImage(QString::fromLatin1(source.key));
+        imlSQL_.insert(source.key, source.themeName ? QIcon::fromTheme(source.themeName, own) : own);
     }
 }
 
@@ -230,6 +242,14 @@ QList<QWidget*> frmMain::openChildren() const
     return open;
 }
 
+QWidget* frmMain::openChild(const QString& typeName)
+{
+    const WindowRegistry::ChildFactory* create = windows_.child(typeName);
+    if (!create)
+        return nullptr;
+    return openChild(typeName, *create);
+}
+
 QWidget* frmMain::openChild(const QString& typeName, const std::function<QWidget*(QWidget* parent)>& create)
 {
     children_.removeIf([](const auto& entry) { return entry.second.isNull(); });
@@ -260,7 +280,7 @@ QWidget* frmMain::openChild(const QString& typeName, const std::function<QWidget
 
 void frmMain::openTablesWindow()
 {
-    openChild(TablesWindowType, [](QWidget* parent) { return createTablesWindow(parent); });
+    openChild(kTablesWindowType);
 }
 
 void frmMain::unloadChildren()
@@ -289,7 +309,7 @@ void frmMain::reopenTablesWindow()
 frmLogin* frmMain::sharedLogin()
 {
     if (!sharedLogin_) {
-        sharedLogin_ = new frmLogin(this);
+        sharedLogin_ = new frmLogin(this, &windows_);
         sharedLogin_->load();
         connect(sharedLogin_, &frmLogin::reconnected, this, [this] {
             showConnectionPanels();
@@ -323,7 +343,7 @@ void frmMain::mnuRefresh_Click()
         else
             admin->connect(target, s.UserName, s.Password);
     } catch (const DbError& error) {
-        showError(this, RefreshFailed, error.description());
+        showError(this, kRefreshFailed, error.description());
         return;
     }
     try {
@@ -341,12 +361,14 @@ void frmMain::mnuRefresh_Click()
 
 void frmMain::mnuTips_Click()
 {
-    showTipsWindow(this);
+    frmTip tips(this);
+    tips.exec();
 }
 
 void frmMain::mnuAbout_Click()
 {
-    showAboutWindow(this);
+    frmAbout about(this);
+    about.exec();
 }
 
 void frmMain::mnuExit_Click()

@@ -1,6 +1,8 @@
 #pragma once
 // The program's frame window: the menu bar that opens every other window, the status bar
 // with the connection and the current activity, and the one instance of each child window.
+#include "shell/window_registry.h"
+
 #include <QIcon>
 #include <QMainWindow>
 #include <QMap>
@@ -24,7 +26,8 @@ class frmLogin;
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
-    explicit frmMain(QWidget* parent = nullptr);
+    // The menu offers the child windows and commands registered in windows, and only those.
+    explicit frmMain(WindowRegistry windows = {}, QWidget* parent = nullptr);
     ~frmMain() override;
 
     // The main window of the running program (the top-level widget named "frmMain"), or nullptr.
@@ -42,8 +45,10 @@ public:
     QMdiArea* mdiArea() const { return mdiArea_; }
     QAction* menuCommand(const QString& objectName) const;
 
-    // Shows the one instance of a child window type: created on first use (create builds it as a
-    // child of the given parent), otherwise only brought to the front.
+    // Shows the one instance of a registered child window type ("Tables", "Views", ...): created
+    // on first use, otherwise only brought to the front. nullptr when the type is not registered.
+    QWidget* openChild(const QString& typeName);
+    // The same with a factory of the caller's (create builds it as a child of the given parent).
     QWidget* openChild(const QString& typeName, const std::function<QWidget*(QWidget* parent)>& create);
     // The open instance of a child window type, or nullptr.
     QWidget* child(const QString& typeName) const;
@@ -77,6 +82,10 @@ private:
     void unloadChildren();
     void showConnectionPanels();
     QAction* addCommand(const char* objectName, const QString& caption, std::function<void()> handler);
+    QAction* addChildCommand(const char* objectName, const QString& caption, const QString& typeName);
+    QAction* addModalCommand(const char* objectName, const QString& caption, const QString& name);
+
+    WindowRegistry windows_;
 
     QMdiArea* mdiArea_ = nullptr;
     std::array<QLabel*, 6> panels_{};

@@ -1,5 +1,6 @@
 #include "shell/frmSplash.h"
 
+#include "shell/app_pictures.h"
 #include "shell/product_text.h"
 
 #include <QFont>
@@ -17,7 +18,7 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
 
     imgLogo = new QLabel(this);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
-    imgLogo->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(64, 64));
+    imgLogo->setPixmap(applicationIcon().pixmap(64, 64));
     lblTitle = new QLabel(product::title(), this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
     QFont titleFont = lblTitle->font();

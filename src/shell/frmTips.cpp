@@ -1,5 +1,6 @@
 #include "shell/frmTips.h"
 
+#include "shell/app_pictures.h"
 #include "shell/tips_text.h"
 
 #include <QFont>
@@ -19,7 +20,7 @@ frmTip::frmTip(QWidget* parent) : QDialog(parent)
 
     Picture1 = new QLabel(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(48, 48));
+    Picture1->setPixmap(QIcon::fromTheme(QStringLiteral("dialog-information"), applicationIcon()).pixmap(48, 48));
     Label1 = new QLabel(QStringLiteral("Did you know..."), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     QFont headingFont = Label1->font();

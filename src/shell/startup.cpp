@@ -2,17 +2,22 @@
 
 #include "shell/frmLogin.h"
 #include "shell/frmMain.h"
-#include "shell/window_registry.h"
+#include "shell/frmSplash.h"
+
+#include <QApplication>
 
 namespace norvane {
 
-std::unique_ptr<frmMain> StartUp()
+std::unique_ptr<frmMain> StartUp(const WindowRegistry& windows)
 {
     // 1. The splash window, painted at once, stays up while the dialog is open.
-    std::unique_ptr<QWidget> splash = showSplashWindow();
+    auto splash = std::make_unique<frmSplash>();
+    splash->show();
+    splash->repaint();
+    QApplication::processEvents();
 
     // 2. A fresh connection dialog of its own, shown modally.
-    auto login = std::make_unique<frmLogin>();
+    auto login = std::make_unique<frmLogin>(nullptr, &windows);
     login->load();
     login->exec();
 
@@ -25,7 +30,7 @@ std::unique_ptr<frmMain> StartUp()
     login.reset();
 
     // 5. The main window, then the tables window inside it (which reads the catalog as it loads).
-    auto main = std::make_unique<frmMain>();
+    auto main = std::make_unique<frmMain>(windows);
     main->openTablesWindow();
 
     // 6. The splash window goes.

@@ -1,40 +1,40 @@
 #include "shell/window_registry.h"
 
-#include "shell/frmAbout.h"
-#include "shell/frmSplash.h"
-#include "shell/frmTips.h"
-#include "tables/frmTables.h"
-
-#include <QApplication>
-
 namespace norvane {
 
-QWidget* createTablesWindow(QWidget* parent)
+void WindowRegistry::addChild(const QString& typeName, ChildFactory create)
 {
-    auto* window = new frmTables(parent);
-    window->setObjectName("frmTables");
-    return window;
+    children_[typeName] = std::move(create);
 }
 
-std::unique_ptr<QWidget> showSplashWindow()
+void WindowRegistry::addCommand(const QString& name, Command run)
 {
-    auto splash = std::make_unique<frmSplash>();
-    splash->show();
-    splash->repaint();
-    QApplication::processEvents();
-    return splash;
+    commands_[name] = std::move(run);
 }
 
-void showTipsWindow(QWidget* owner)
+void WindowRegistry::addAfterConnect(Action action)
 {
-    frmTip tips(owner);
-    tips.exec();
+    afterConnect_.push_back(std::move(action));
 }
 
-void showAboutWindow(QWidget* owner)
+const WindowRegistry::ChildFactory* WindowRegistry::child(const QString& typeName) const
 {
-    frmAbout about(owner);
-    about.exec();
+    const auto found = children_.find(typeName);
+    return found != children_.end() && found->second ? &found->second : nullptr;
+}
+
+const WindowRegistry::Command* WindowRegistry::command(const QString& name) const
+{
+    const auto found = commands_.find(name);
+    return found != commands_.end() && found->second ? &found->second : nullptr;
+}
+
+void WindowRegistry::runAfterConnect() const
+{
+    for (const Action& action : afterConnect_) {
+        if (action)
+            action();
+    }
 }
 
 }  // namespace norvane

@@ -1,21 +1,41 @@
 #pragma once
-// How the shell creates the windows other parts of the program provide: the tables window,
-// and the splash, about and tips windows. Kept in one place so the shell's own files
-// name each of them once.
-#include <memory>
+// The windows and commands that other folders of the program offer the main window, by name.
+// The program's top level fills one registry at start; the main window opens a child window
+// or runs a command only when its entry is there, so the shell names no window folder.
+#include <QString>
+
+#include <functional>
+#include <map>
+#include <vector>
 
 class QWidget;
 
 namespace norvane {
 
-// A new tables window (caption "Tables"), not yet shown; its load fills it from the catalog.
-QWidget* createTablesWindow(QWidget* parent);
+class WindowRegistry {
+public:
+    using ChildFactory = std::function<QWidget*(QWidget* parent)>;
+    using Command = std::function<void(QWidget* owner)>;
+    using Action = std::function<void()>;
 
-// The splash window, shown without waiting and painted at once; destroyed with the pointer.
-std::unique_ptr<QWidget> showSplashWindow();
+    // A child window type ("Tables", "Views", "SPs", "Functions", "Query", "Search", "Compare"):
+    // the main window keeps one instance, created with this factory on first use.
+    void addChild(const QString& typeName, ChildFactory create);
+    // A modal command ("Reports", "Backup", "Restore"), run with the main window as owner.
+    void addCommand(const QString& name, Command run);
+    // Run after every successful connection, in the order added.
+    void addAfterConnect(Action action);
 
-// The tips and about windows, shown modally, owned by the given window.
-void showTipsWindow(QWidget* owner);
-void showAboutWindow(QWidget* owner);
+    // The factory or command of that name, or nullptr when none was registered.
+    const ChildFactory* child(const QString& typeName) const;
+    const Command* command(const QString& name) const;
+
+    void runAfterConnect() const;
+
+private:
+    std::map<QString, ChildFactory> children_;
+    std::map<QString, Command> commands_;
+    std::vector<Action> afterConnect_;
+};
 
 }  // namespace norvane

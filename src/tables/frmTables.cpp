@@ -3,7 +3,9 @@
 #include "shell/catalog_helpers.h"
 #include "shell/prompts.h"
 #include "shell/session.h"
+#include "tables/tables_layout.h"
 
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -78,6 +80,98 @@ void frmTables::buildControls()
     buildRowsAndColumns();
     buildRelations();
     buildStatements();
+    fitCaptions();
+}
+
+void frmTables::fitCaptions()
+{
+    // The designed client area is 800 pixels wide; the bottom row of controls ends at 506.
+    constexpr int kRight = 792;
+    constexpr int kBottom = 506;
+    constexpr int kMargin = 8;
+    const QFontMetrics metrics(font());
+    const int lineHeight = metrics.height();
+
+    // Left side: wide enough for the two columns of statement options.
+    int leftOptionsNeed = 0;
+    int rightOptionsNeed = 0;
+    int optionHeight = 0;
+    for (std::size_t index = 0; index < optStmt.size(); ++index) {
+        const QSize hint = optStmt[index]->sizeHint();
+        (index < 4 ? leftOptionsNeed : rightOptionsNeed) = std::max(index < 4 ? leftOptionsNeed : rightOptionsNeed,
+                                                                     hint.width());
+        optionHeight = std::max(optionHeight, hint.height());
+    }
+    const int leftWidth = leftSideWidth(200, 800, leftOptionsNeed, rightOptionsNeed, kMargin);
+    const int findLabelWidth = std::max(40, lblTABSearch->sizeHint().width() + 4);
+    lblTABSearch->setGeometry(kMargin, 10, findLabelWidth, std::max(20, lineHeight + 2));
+    txtTABSearch->setGeometry(kMargin + findLabelWidth, 8, leftWidth - findLabelWidth,
+                              std::max(24, txtTABSearch->sizeHint().height()));
+    lblTABTotalTables->setGeometry(kMargin, 38, leftWidth, std::max(18, lineHeight + 2));
+
+    const int optionStep = std::max(22, optionHeight + 2);
+    const int buttonHeight = std::max(28, cmdGenerate->sizeHint().height());
+    const int titleHeight = lineHeight + 6;
+    const int frameHeight = titleHeight + 4 * optionStep + 6 + buttonHeight + 8;
+    const int frameTop = kBottom - frameHeight;
+    fraTABStatements->setGeometry(kMargin, frameTop, leftWidth, frameHeight);
+    const int rightColumn = kMargin + leftOptionsNeed + kMargin;
+    for (std::size_t index = 0; index < optStmt.size(); ++index) {
+        const int row = static_cast<int>(index < 4 ? index : index - 4);
+        optStmt[index]->setGeometry(index < 4 ? kMargin : rightColumn, titleHeight + row * optionStep,
+                                    index < 4 ? leftOptionsNeed : leftWidth - rightColumn - 2, optionStep - 2);
+    }
+    const int buttonWidth = std::max(100, cmdGenerate->sizeHint().width());
+    cmdGenerate->setGeometry((leftWidth - buttonWidth) / 2, titleHeight + 4 * optionStep + 6, buttonWidth, buttonHeight);
+    lstTABTables->setGeometry(kMargin, 58, leftWidth, frameTop - 6 - 58);
+
+    // Right side: the table's name with the row modes, rows, columns and relations.
+    const int left = kMargin + leftWidth + kMargin;
+    const int width = kRight - left;
+    const int topLabelHeight = std::max(18, lineHeight + 2);
+    const int modeOneWidth = optTABMode[1]->sizeHint().width() + 4;
+    const int modeZeroWidth = optTABMode[0]->sizeHint().width() + 4;
+    optTABMode[1]->setGeometry(kRight - modeOneWidth, 8, modeOneWidth, std::max(22, optionHeight));
+    optTABMode[0]->setGeometry(kRight - modeOneWidth - 10 - modeZeroWidth, 8, modeZeroWidth, std::max(22, optionHeight));
+    lblTABTableName->setGeometry(left, 10, optTABMode[0]->x() - 8 - left, topLabelHeight);
+    lblTABRows->setGeometry(left, 34, width, topLabelHeight);
+    lsvTABRows->setGeometry(left, 34 + topLabelHeight, width, 222 - 34 - topLabelHeight);
+    lblTABColumns->setGeometry(left, 228, width, topLabelHeight);
+    flxTABColumns->setGeometry(left, 228 + topLabelHeight, width, 396 - 228 - topLabelHeight);
+    txtTABColName->setGeometry(kRight - 272, 226, 272, std::max(22, txtTABColName->sizeHint().height()));
+
+    // The relation labels carry their counts after loading: room for two digits.
+    const std::array<QLabel*, 5> labels = {lblTABReferring, lblTABReferred, lblTABConstraints, lblTABTriggers,
+                                           lblTABDepend};
+    const std::array<const char*, 5> loaded = {"Referring Tables : 99", "Referred Tables : 99",
+                                               "Check Constraints : 99", "Triggers : 99", "Dependent Objects : 99"};
+    std::vector<int> needs;
+    for (std::size_t index = 0; index < labels.size(); ++index) {
+        const int caption = std::max(metrics.horizontalAdvance(QString::fromUtf8(loaded[index])),
+                                     labels[index]->sizeHint().width());
+        needs.push_back(caption + 4);
+    }
+    std::vector<Span> spans = sideBySide(left, width, needs, 9);
+    // Where the captions cannot have their widths, they wrap onto a second line.
+    const bool wrap = !everyNeedMet(spans, needs);
+    if (wrap) {
+        const auto twoLines = [&metrics](QString caption) {
+            std::vector<int> words;
+            for (const QString& word : caption.remove(QLatin1Char('&')).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                words.push_back(metrics.horizontalAdvance(word));
+            return twoLineNeed(words, metrics.horizontalAdvance(QLatin1Char(' ')));
+        };
+        for (std::size_t index = 0; index < labels.size(); ++index)
+            needs[index] = std::max(twoLines(labels[index]->text()), twoLines(QString::fromUtf8(loaded[index]))) + 4;
+        spans = sideBySide(left, width, needs, 9);
+    }
+    const int labelHeight = wrap ? 2 * metrics.lineSpacing() + 2 : topLabelHeight;
+    for (std::size_t index = 0; index < labels.size(); ++index) {
+        labels[index]->setWordWrap(wrap);
+        labels[index]->setGeometry(spans[index].left, 402, spans[index].width, labelHeight);
+        lstRight[index]->setGeometry(spans[index].left, 402 + labelHeight, spans[index].width,
+                                     kBottom - 402 - labelHeight);
+    }
 }
 
 void frmTables::buildLeftSide()
@@ -122,6 +216,10 @@ void frmTables::buildRowsAndColumns()
     flxTABColumns->setGeometry(216, 246, 576, 150);
     flxTABColumns->setToolTip(QStringLiteral("Column details of the table"));
     flxTABColumns->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    flxTABColumns->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The row numbers are the grid's own first column.
+    flxTABColumns->verticalHeader()->hide();
+    flxTABColumns->verticalHeader()->setDefaultSectionSize(flxTABColumns->fontMetrics().height() + 6);
     lblTABColumns->setBuddy(flxTABColumns);
 
     txtTABColName = new QLineEdit(this);
@@ -193,6 +291,16 @@ void frmTables::connectEvents()
         connect(option, &QRadioButton::clicked, this, [this] { ShowTable(); });
     connect(lsvTABRows->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { lsvTABRows_ColumnClick(column); });
+    connect(flxTABColumns, &QTableWidget::cellClicked, this,
+            [this](int row, int column) { flxTABColumns_Click(row, column); });
+    txtTABColName->installEventFilter(this);
+    for (int index = 0; index < static_cast<int>(lstRight.size()); ++index) {
+        QListWidget* list = lstRight[static_cast<std::size_t>(index)];
+        connect(list, &QListWidget::itemClicked, this, [this, index] { lstRight_Click(index); });
+        connect(list, &QListWidget::itemDoubleClicked, this, [this, index] { lstRight_DblClick(index); });
+        list->installEventFilter(this);
+    }
+    connect(cmdGenerate, &QPushButton::clicked, this, [this] { GenerateStatement(); });
 }
 
 void frmTables::Form_Load()
@@ -228,33 +336,6 @@ void frmTables::LoadTableList(QListWidget* list)
     names.close();
 }
 
-void frmTables::ShowTable()
-{
-    if (!session().Connected)
-        return;
-    const QList<QListWidgetItem*> selected = lstTABTables->selectedItems();
-    const QString entry = selected.isEmpty() ? QString() : selected.first()->text();
-    TableName = entry.trimmed();
-    if (TableName.isEmpty())
-        return;
-    try {
-        SetStatus(QStringLiteral("Populating Table rows... Please wait..."), true);
-        {
-            // The entry is already selected: showing its name in the find box must not search again.
-            const QSignalBlocker quiet(txtTABSearch);
-            txtTABSearch->setText(entry);
-        }
-        QualifiedName = GetQualifiedName(TableName, false);
-        OwnerName = GetOwnerName(TableName, false);
-        lblTABTableName->setText(QStringLiteral("Table Name : ") + QualifiedName);
-        // The rows, columns and relations of the table are shown here by the table details.
-        SetStatus(QStringLiteral("Ready"), false);
-    } catch (const DbError& error) {
-        SetStatus(QStringLiteral("Ready"), false);
-        showError(this, QStringLiteral("Problems encountered while populating table details!"), error.description());
-    }
-}
-
 void frmTables::txtTABSearch_Change()
 {
     if (session().Connected)
@@ -286,6 +367,14 @@ bool frmTables::eventFilter(QObject* watched, QEvent* event)
         ShowTable();
         return true;
     }
+    for (int index = 0; index < static_cast<int>(lstRight.size()); ++index) {
+        if (watched == lstRight[static_cast<std::size_t>(index)] && isEnterKey(event)) {
+            lstRight_DblClick(index);
+            return true;
+        }
+    }
+    if (watched == txtTABColName && event->type() == QEvent::FocusOut)
+        txtTABColName->hide();
     if (watched == txtTABSearch && event->type() == QEvent::FocusIn) {
         // After the focus has settled, or a mouse click would undo the selection.
         QTimer::singleShot(0, txtTABSearch, &QLineEdit::selectAll);

@@ -39,10 +39,10 @@ TEST_F(SchemaTest, SystemTablesDeclareSqlServerTypesInSqlServerOrder)
               (Rows{{"name", "nvarchar(128)"}, {"id", "INT"}, {"xtype", "char(2)"}, {"uid", "smallint"}, {"crdate", "datetime"}}));
     EXPECT_EQ(value("SELECT group_concat(name, ',') FROM pragma_table_info('syscomments')"),
               "id,number,colid,status,ctext,texttype,language,encrypted,compressed,text");
-    // The system tables' own columns are catalogued: sysobjects.name is nvarchar(128) = 256 bytes.
+    // The system tables' own columns are catalogued: sysobjects.name is a sysname (nvarchar(128), 256 bytes).
     EXPECT_EQ(rows("SELECT name, colid, xtype, xusertype, length, prec, collation, isnullable FROM syscolumns WHERE id = 1 "
                    "AND colid <= 3"),
-              (Rows{{"name", "1", "231", "231", "256", "128", "SQL_Latin1_General_CP1_CI_AS", "0"},
+              (Rows{{"name", "1", "231", "256", "256", "128", "SQL_Latin1_General_CP1_CI_AS", "0"},
                     {"id", "2", "56", "56", "4", "10", "NULL", "0"},
                     {"xtype", "3", "175", "175", "2", "2", "SQL_Latin1_General_CP1_CI_AS", "0"}}));
     EXPECT_EQ(rows("SELECT name FROM syscolumns WHERE id = 6 AND isnullable = 1 ORDER BY colid"), (Rows{{"ctext"}, {"text"}}));

@@ -30,9 +30,11 @@ TEST_F(EngineServerTest, DrivesAndDirectoriesOfTheServer)
     RecordingSink media = run("EXEC master..xp_availablemedia 2");
     ASSERT_EQ(media.results.size(), 1u);
     EXPECT_EQ(media.results[0].columns.at(2).name, "high free");
-    ASSERT_EQ(media.results[0].rows.size(), 1u);
+    ASSERT_EQ(media.results[0].rows.size(), 2u);
     EXPECT_EQ(text(media.results[0].rows[0][0]), "C:\\");
+    EXPECT_EQ(text(media.results[0].rows[1][0]), "D:\\");
     EXPECT_EQ(text(media.results[0].rows[0][3]), "2");
+    EXPECT_TRUE(run("EXEC master..xp_availablemedia 8").results.at(0).rows.empty()) << "no CD-ROM drives";
 
     std::filesystem::create_directories(directory / "drives" / "C" / "Data" / "Old");
     std::ofstream(directory / "drives" / "C" / "Data" / "harbor.bak") << "x";

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "odbc_client.h"
+#include "hardening_client.h"
 #include "support/sandbox_process.h"
 #include "tds_test_support.h"
 

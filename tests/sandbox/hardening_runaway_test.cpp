@@ -8,7 +8,7 @@
 #include <sys/wait.h>
 #include <thread>
 
-#include "odbc_client.h"
+#include "hardening_client.h"
 #include "support/sandbox_process.h"
 #include "tds_test_support.h"
 

@@ -166,6 +166,13 @@ TEST(SampleTableCatalog, RowQueriesCountTheRowsBeforeShowingThem)
                                    {"2", "United Package", "(503) 555-3199"},
                                    {"3", "Federal Shipping", "<NULL>"}}));
     EXPECT_EQ(query("Select Top 10 * From " + harbor("Customers")).rows.size(), 10u);
+    // Tables with a clustered primary key come in key order, as SQL Server 2000 stores them.
+    QStringList territories;
+    for (const QStringList& row : query("Select Top 10 * From " + harbor("Territories")).rows)
+        territories << row.value(0);
+    EXPECT_EQ(territories, (QStringList{"01581", "01730", "02116", "19713", "29202", "44122", "48075", "55113", "60601", "72716"}));
+    const Rows assigned = query("Select Top 4 * From " + harbor("EmployeeTerritories")).rows;
+    EXPECT_EQ(assigned, (Rows{{"1", "01581"}, {"1", "01730"}, {"2", "02116"}, {"2", "19713"}}));
     EXPECT_EQ(query("Select Top 10 * From " + harbor("CustomersByCountry")).rows.size(), 10u);
     EXPECT_EQ(query("Select * From " + harbor("CustomersByCountry")).rows.size(), 13u);
 }

@@ -26,7 +26,7 @@ std::string errorOf(const std::vector<std::string>& args)
 TEST(TdsCommandLine, ParsesEveryOptionAndDefaultsToSa)
 {
     const auto parsed = parseCommandLine({"--data", "/tmp/d", "--port", "14330", "--login", "u1:p:w", "--sample",
-                                          "--login", "U2:", "--browser-port", "0"});
+                                          "--login", "U2:", "--browser-port", "0", "--work-delay-ms", "250"});
     ASSERT_TRUE(std::holds_alternative<CommandLine>(parsed));
     const auto& options = std::get<CommandLine>(parsed);
     EXPECT_EQ(options.dataDirectory, "/tmp/d");
@@ -35,12 +35,16 @@ TEST(TdsCommandLine, ParsesEveryOptionAndDefaultsToSa)
     ASSERT_TRUE(options.browserPort);
     EXPECT_EQ(*options.browserPort, 0);
     EXPECT_EQ(options.logins, (std::map<std::string, std::string>{{"u1", "p:w"}, {"U2", ""}}));
+    EXPECT_EQ(options.workDelayMs, 250u);
+    EXPECT_FALSE(options.help);
 
     const auto plain = std::get<CommandLine>(parseCommandLine({"--data", "d"}));
     EXPECT_EQ(plain.port, 0);
     EXPECT_FALSE(plain.sample);
     EXPECT_FALSE(plain.browserPort);
     EXPECT_EQ(plain.logins, (std::map<std::string, std::string>{{"sa", ""}}));
+    EXPECT_EQ(plain.workDelayMs, 0u);
+    EXPECT_TRUE(std::get<CommandLine>(parseCommandLine({"--help"})).help) << "no --data needed to ask for help";
 
     EXPECT_EQ(errorOf({}), "--data DIR is required");
     EXPECT_EQ(errorOf({"--data"}), "--data needs a value");
@@ -49,6 +53,10 @@ TEST(TdsCommandLine, ParsesEveryOptionAndDefaultsToSa)
     EXPECT_EQ(errorOf({"--data", "d", "--login", "nopassword"}), "--login needs NAME:PASSWORD, not 'nopassword'");
     EXPECT_EQ(errorOf({"--data", "d", "--login", ":x"}), "--login needs NAME:PASSWORD, not ':x'");
     EXPECT_EQ(errorOf({"--data", "d", "--verbose"}), "unknown option '--verbose'");
+    EXPECT_EQ(errorOf({"--data", "d", "--work-delay-ms", "10001"}),
+              "--work-delay-ms needs a number of milliseconds from 0 to 10000, not '10001'");
+    EXPECT_EQ(errorOf({"--data", "d", "--work-delay-ms", "-5"}),
+              "--work-delay-ms needs a number of milliseconds from 0 to 10000, not '-5'");
 }
 
 TEST(TdsBrowser, AnswersTheExRequestsAndOnlyItsOwnInstance)

@@ -141,11 +141,3 @@ TEST(CatalogHelpers, HeadingClickPutsTheArrowOfTheDirectionOnTheClickedHeadingOn
     EXPECT_FALSE(imageListIcon("DownArrow").isNull());
     EXPECT_TRUE(imageListIcon("Drive").isNull());
 }
-
-TEST(CatalogHelpers, NamesAreEscapedForLiteralsAndBrackets)
-{
-    EXPECT_EQ(quotedLiteralText("O'Brien's"), "O''Brien''s");
-    EXPECT_EQ(quotedLiteralText("plain"), "plain");
-    EXPECT_EQ(bracketedName("[odd]"), "[odd]]");
-    EXPECT_EQ(bracketedName("a]]b"), "a]]]]b");
-}

@@ -2,6 +2,7 @@
 // A fixture for tests of the start-up sequence and the main window: the shared Harbor sandbox,
 // private ODBC, FreeTDS and settings files, a recording prompt service, and helpers that answer
 // the connection dialog while it is shown modally.
+#include "app/program_windows.h"
 #include "login_test_support.h"
 #include "recording_prompts.h"
 #include "shell/frmLogin.h"
@@ -20,6 +21,14 @@
 #include <functional>
 
 namespace norvane::testing {
+
+// Every window and command of the program, as main() registers them.
+inline WindowRegistry programWindows()
+{
+    WindowRegistry windows;
+    registerProgramWindows(windows);
+    return windows;
+}
 
 class ShellFixture : public ::testing::Test {
 protected:

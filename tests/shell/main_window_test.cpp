@@ -22,7 +22,7 @@ class MainWindow : public ShellFixture {};
 
 QPointer<QWidget> tablesWindowOf(frmMain& main)
 {
-    return main.child("frmTables");
+    return main.child("Tables");
 }
 
 bool catalogHasTable(const QString& name)
@@ -36,7 +36,7 @@ bool catalogHasTable(const QString& name)
 TEST(MainWindowDesign, HasTheDesignedMenuStatusBarAndPictures)
 {
     norvane::testing::testApplication();
-    frmMain main;
+    frmMain main(norvane::testing::programWindows());
     EXPECT_EQ(main.windowTitle(), "Norvane");
     EXPECT_EQ(main.objectName(), "frmMain");
 
@@ -47,8 +47,7 @@ TEST(MainWindowDesign, HasTheDesignedMenuStatusBarAndPictures)
     const QStringList captions = {"&Connect", "Re&fresh", "&Tables",  "&Views",   "&SPs",
                                   "Fu&nctions", "&Query", "S&earch",  "&Reports", "Bac&kup",
                                   "Rest&ore",  "Co&mpare", "Ti&ps",   "A&bout",   "E&xit"};
-    const QStringList later = {"mnuViews", "mnuSPs", "mnuFunctions", "mnuQuery", "mnuSearch",
-                               "mnuReports", "mnuBackup", "mnuRestore", "mnuCompare"};
+    const QStringList later = {"mnuQuery", "mnuSearch", "mnuBackup", "mnuRestore"};
     ASSERT_EQ(actions.size(), 15);
     for (int i = 0; i < 15; ++i) {
         EXPECT_EQ(actions[i]->objectName(), names[i]);
@@ -86,7 +85,7 @@ TEST(MainWindowDesign, HasTheDesignedMenuStatusBarAndPictures)
 TEST_F(MainWindow, AMenuCommandTwiceShowsOneWindowBroughtToTheFront)
 {
     connectSession(harborSource(), "Harbor");
-    frmMain main;
+    frmMain main(norvane::testing::programWindows());
     main.show();
     main.menuCommand("mnuTables")->trigger();
     QPointer<QWidget> first = tablesWindowOf(main);
@@ -117,7 +116,7 @@ TEST_F(MainWindow, AMenuCommandTwiceShowsOneWindowBroughtToTheFront)
 TEST_F(MainWindow, ConnectToAnotherDatabaseClosesEveryChildAndReopensTheTables)
 {
     connectSession(harborSource(), "Harbor");
-    frmMain main;
+    frmMain main(norvane::testing::programWindows());
     main.show();
     main.openTablesWindow();
     QPointer<QWidget> oldTables = tablesWindowOf(main);
@@ -147,7 +146,7 @@ TEST_F(MainWindow, ConnectToAnotherDatabaseClosesEveryChildAndReopensTheTables)
 TEST_F(MainWindow, CancelFromTheMenuKeepsTheSessionAndWindows)
 {
     connectSession(harborSource(), "Harbor");
-    frmMain main;
+    frmMain main(norvane::testing::programWindows());
     main.show();
     main.openTablesWindow();
     QPointer<QWidget> tables = tablesWindowOf(main);
@@ -169,7 +168,7 @@ TEST_F(MainWindow, CancelFromTheMenuKeepsTheSessionAndWindows)
 TEST_F(MainWindow, RefreshReopensTheConnectionAndShowsATableCreatedMeanwhile)
 {
     connectSession(harborSource(), "Harbor");
-    frmMain main;
+    frmMain main(norvane::testing::programWindows());
     main.show();
     main.openTablesWindow();
     QPointer<QWidget> oldTables = tablesWindowOf(main);
@@ -196,7 +195,7 @@ TEST_F(MainWindow, RefreshAndExitWithTheServerGone)
 {
     test::SandboxProcess sandbox;
     connectSession(sandbox.dataSource(), "master");
-    frmMain main;
+    frmMain main(norvane::testing::programWindows());
     main.show();
     main.openTablesWindow();
     QPointer<QWidget> tables = tablesWindowOf(main);
@@ -225,7 +224,7 @@ TEST_F(MainWindow, RefreshAndExitWithTheServerGone)
 TEST(MainWindowDesign, TipsAndAboutAreModalWindowsOwnedByTheMainWindow)
 {
     norvane::testing::testApplication();
-    frmMain main;
+    frmMain main(norvane::testing::programWindows());
     main.show();
     for (const auto& [command, windowName] : {std::pair<QString, QString>{"mnuTips", "frmTip"},
                                               std::pair<QString, QString>{"mnuAbout", "frmAbout"}}) {
@@ -242,4 +241,45 @@ TEST(MainWindowDesign, TipsAndAboutAreModalWindowsOwnedByTheMainWindow)
         EXPECT_EQ(shownName, windowName);
         EXPECT_EQ(owner, &main);
     }
+}
+
+TEST_F(MainWindow, OffersExactlyTheRegisteredWindowsAndCommands)
+{
+    WindowRegistry windows;
+    int viewsMade = 0;
+    QWidget* reportsOwner = nullptr;
+    int afterConnect = 0;
+    windows.addChild("Views", [&](QWidget* parent) {
+        ++viewsMade;
+        return new QWidget(parent);
+    });
+    windows.addCommand("Reports", [&](QWidget* owner) { reportsOwner = owner; });
+    windows.addAfterConnect([&] { ++afterConnect; });
+
+    connectSession(harborSource(), "Harbor");
+    frmMain main(windows);
+    main.show();
+    for (const char* name : {"mnuTables", "mnuSPs", "mnuFunctions", "mnuQuery", "mnuSearch", "mnuBackup",
+                             "mnuRestore", "mnuCompare"})
+        EXPECT_FALSE(main.menuCommand(name)->isEnabled()) << name;
+    ASSERT_TRUE(main.menuCommand("mnuViews")->isEnabled());
+    ASSERT_TRUE(main.menuCommand("mnuReports")->isEnabled());
+
+    main.menuCommand("mnuViews")->trigger();
+    main.menuCommand("mnuViews")->trigger();
+    EXPECT_EQ(viewsMade, 1);
+    EXPECT_EQ(main.openChildren().size(), 1);
+    EXPECT_EQ(main.openChild("SPs"), nullptr);  // not registered: nothing opens
+    main.menuCommand("mnuReports")->trigger();
+    EXPECT_EQ(reportsOwner, &main);
+
+    // A reconnection from the menu runs the after-connect actions once.
+    whenDialogShown([](frmLogin& dialog) {
+        fillServerLogin(dialog, harborSource(), "HarborArchive");
+        dialog.cmdCONConnect->click();
+    });
+    main.mnuConnect_Click();
+    ASSERT_TRUE(prompts->requests.empty()) << prompts->requests[0].text.toStdString();
+    EXPECT_EQ(afterConnect, 1);
+    EXPECT_TRUE(main.openChildren().isEmpty());  // every child closed; no tables window registered
 }

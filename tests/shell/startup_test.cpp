@@ -6,6 +6,7 @@
 
 using namespace norvane;
 using norvane::testing::ShellFixture;
+using norvane::testing::programWindows;
 
 namespace {
 
@@ -30,7 +31,7 @@ TEST_F(StartUpSequence, CancelInTheFirstDialogEndsWithoutAMainWindow)
         splashShownWithDialog = splash && splash->isVisible();
         dialog.cmdSQLCancel->click();
     });
-    std::unique_ptr<frmMain> main = StartUp();
+    std::unique_ptr<frmMain> main = StartUp(programWindows());
     EXPECT_EQ(main, nullptr);
     EXPECT_EQ(frmMain::find(), nullptr);
     EXPECT_TRUE(splashShownWithDialog);
@@ -45,7 +46,7 @@ TEST_F(StartUpSequence, ConnectShowsTheMainWindowWithTheTablesWindowAndSavesTheI
         fillServerLogin(dialog, harborSource(), "Harbor");
         dialog.cmdCONConnect->click();
     });
-    std::unique_ptr<frmMain> main = StartUp();
+    std::unique_ptr<frmMain> main = StartUp(programWindows());
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(prompts->requests.empty()) << prompts->requests[0].text.toStdString();
     EXPECT_TRUE(main->isVisible());
@@ -86,7 +87,7 @@ TEST_F(StartUpSequence, AFailedConnectKeepsTheDialogOpenUntilCancel)
         EXPECT_TRUE(dialog.isVisible());
         dialog.cmdSQLCancel->click();
     });
-    EXPECT_EQ(StartUp(), nullptr);
+    EXPECT_EQ(StartUp(programWindows()), nullptr);
     ASSERT_EQ(prompts->requests.size(), 1u);
     EXPECT_TRUE(prompts->requests[0].text.startsWith("Error...Problems encountered while connecting!\r\nDetails:"));
 }

@@ -1,5 +1,7 @@
 #include "shell/data/table_script.h"
 
+#include "shell/data/sql_text.h"
+
 #include <QRegularExpression>
 
 namespace norvane {
@@ -10,24 +12,12 @@ const QString CL = QStringLiteral("\r\n");                   // line end of gene
 const QString GO = QStringLiteral("GO\r\n\r\n");            // end of a batch
 const QString TAB = QStringLiteral("\t");
 
-QString bracket(const QString& name)
-{
-    QString doubled = name;
-    return QStringLiteral("[") + doubled.replace(QLatin1Char(']'), QStringLiteral("]]")) + QStringLiteral("]");
-}
-
-QString literal(const QString& text)
-{
-    QString doubled = text;
-    return doubled.replace(QLatin1Char('\''), QStringLiteral("''"));
-}
-
 QString bracketList(const QStringList& names)
 {
-    QStringList bracketed;
+    QStringList parts;
     for (const QString& name : names)
-        bracketed << bracket(name);
-    return QStringLiteral("(") + bracketed.join(QStringLiteral(", ")) + QStringLiteral(")");
+        parts << bracketed(name);
+    return QStringLiteral("(") + parts.join(QStringLiteral(", ")) + QStringLiteral(")");
 }
 
 bool takesLength(const QString& type)
@@ -45,7 +35,7 @@ bool takesPrecision(const QString& type)
 
 QString columnLine(const ScriptColumn& column)
 {
-    QString line = TAB + bracket(column.name);
+    QString line = TAB + bracketed(column.name);
     if (column.computed)
         return line + QStringLiteral(" AS ") + column.computedText;
     line += QLatin1Char(' ') + columnTypeText(column);
@@ -65,7 +55,7 @@ QString alterTableAdd(const QString& table, const QString& constraint)
 
 QString columnTypeText(const ScriptColumn& column)
 {
-    const QString type = bracket(column.typeName);
+    const QString type = bracketed(column.typeName);
     if (column.userDefinedType)
         return type;
     if (takesLength(column.typeName)) {
@@ -80,10 +70,10 @@ QString columnTypeText(const ScriptColumn& column)
 
 QString BuildTableScript(const TableDefinition& table)
 {
-    const QString name = bracket(table.owner) + QLatin1Char('.') + bracket(table.name);
+    const QString name = bracketed(table.owner) + QLatin1Char('.') + bracketed(table.name);
     QString script;
 
-    script += QStringLiteral("IF EXISTS (SELECT * FROM dbo.sysobjects WHERE id = OBJECT_ID(N'") + literal(name)
+    script += QStringLiteral("IF EXISTS (SELECT * FROM dbo.sysobjects WHERE id = OBJECT_ID(N'") + quotedLiteralText(name)
         + QStringLiteral("') AND xtype = 'U')") + CL;
     script += QStringLiteral("DROP TABLE ") + name + CL + GO;
 
@@ -99,24 +89,24 @@ QString BuildTableScript(const TableDefinition& table)
         for (const ScriptKey& key : table.keys) {
             if (key.primary != primary)
                 continue;
-            script += alterTableAdd(name, bracket(key.name) + (primary ? QStringLiteral(" PRIMARY KEY ") : QStringLiteral(" UNIQUE "))
+            script += alterTableAdd(name, bracketed(key.name) + (primary ? QStringLiteral(" PRIMARY KEY ") : QStringLiteral(" UNIQUE "))
                                               + (key.clustered ? QStringLiteral("CLUSTERED ") : QStringLiteral("NONCLUSTERED "))
                                               + bracketList(key.columns));
         }
     }
     for (const ScriptForeignKey& foreignKey : table.foreignKeys) {
-        script += alterTableAdd(name, bracket(foreignKey.name) + QStringLiteral(" FOREIGN KEY ")
+        script += alterTableAdd(name, bracketed(foreignKey.name) + QStringLiteral(" FOREIGN KEY ")
                                           + bracketList(foreignKey.columns) + QStringLiteral(" REFERENCES ")
-                                          + bracket(foreignKey.referencedOwner) + QLatin1Char('.')
-                                          + bracket(foreignKey.referencedTable) + QLatin1Char(' ')
+                                          + bracketed(foreignKey.referencedOwner) + QLatin1Char('.')
+                                          + bracketed(foreignKey.referencedTable) + QLatin1Char(' ')
                                           + bracketList(foreignKey.referencedColumns));
     }
     for (const ScriptDefault& columnDefault : table.defaults) {
-        script += alterTableAdd(name, bracket(columnDefault.name) + QStringLiteral(" DEFAULT ") + columnDefault.text
-                                          + QStringLiteral(" FOR ") + bracket(columnDefault.column));
+        script += alterTableAdd(name, bracketed(columnDefault.name) + QStringLiteral(" DEFAULT ") + columnDefault.text
+                                          + QStringLiteral(" FOR ") + bracketed(columnDefault.column));
     }
     for (const ScriptCheck& check : table.checks)
-        script += alterTableAdd(name, bracket(check.name) + QStringLiteral(" CHECK ") + check.text);
+        script += alterTableAdd(name, bracketed(check.name) + QStringLiteral(" CHECK ") + check.text);
     return script;
 }
 

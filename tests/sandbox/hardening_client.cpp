@@ -1,4 +1,4 @@
-#include "odbc_client.h"
+#include "hardening_client.h"
 
 #include <future>
 #include <thread>

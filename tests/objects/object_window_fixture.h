@@ -1,0 +1,89 @@
+#pragma once
+// What the views, stored procedures and functions window tests share: the
+// session on the sample database, the status texts written, the recorded
+// message boxes, and finding controls by name.
+#include "shell/catalog_helpers.h"
+#include "shell/harbor_session.h"
+#include "shell/qt_test_application.h"
+#include "shell/recording_prompts.h"
+#include "support/qt_printers.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QTableWidget>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace norvane::testing {
+
+class ObjectWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        connectSessionTo("Harbor");
+        setStatusSink([this](const QString& text) { statusTexts << text; });
+    }
+    void TearDown() override
+    {
+        setStatusSink(nullptr);
+        resetSessionForTests();
+    }
+
+    template <typename T>
+    static T* control(const QWidget& window, const char* name)
+    {
+        T* found = window.findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    static QStringList entries(const QListWidget* list)
+    {
+        QStringList texts;
+        for (int row = 0; row < list->count(); ++row)
+            texts << list->item(row)->text();
+        return texts;
+    }
+
+    static QString selectedEntry(const QListWidget* list)
+    {
+        const QList<QListWidgetItem*> selected = list->selectedItems();
+        return selected.isEmpty() ? QString() : selected.first()->text();
+    }
+
+    // Each row of the grid as its cells joined by "|".
+    static QStringList gridRows(const QTableWidget* grid)
+    {
+        QStringList rows;
+        for (int row = 0; row < grid->rowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < grid->columnCount(); ++column)
+                cells << (grid->item(row, column) ? grid->item(row, column)->text() : QString());
+            rows << cells.join('|');
+        }
+        return rows;
+    }
+
+    static QStringList headings(const QTableWidget* grid)
+    {
+        QStringList texts;
+        for (int column = 0; column < grid->columnCount(); ++column)
+            texts << grid->horizontalHeaderItem(column)->text();
+        return texts;
+    }
+
+    // The first column of each row of a list view, top to bottom.
+    static QStringList firstColumn(const QTreeWidget* listView)
+    {
+        QStringList texts;
+        for (int row = 0; row < listView->topLevelItemCount(); ++row)
+            texts << listView->topLevelItem(row)->text(0);
+        return texts;
+    }
+
+    QStringList statusTexts;
+    RecordingPrompts::Installed prompts;
+};
+
+}  // namespace norvane::testing
