@@ -676,6 +676,12 @@ private:
         {
             if (opens.empty() && tail.empty())
                 return first;
+            // An operator at the top is enclosed once, so the result stands alone wherever it goes
+            // (a column DEFAULT, an operand of another operator).
+            if (group != Group::None && group != Group::Call) {
+                opens.push_back("(");
+                tail += ')';
+            }
             closeCall();
             std::size_t size = first.sql.size() + tail.size();
             for (const std::string& open : opens)
