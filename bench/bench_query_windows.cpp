@@ -13,7 +13,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTextBlock>
@@ -92,7 +92,7 @@ void QueryResultOf100000RowsBy10Columns(benchmark::State& state)
     int rows = 0;
     for (auto _ : state) {
         frmQuery window;
-        auto* input = window.findChild<QPlainTextEdit*>("rtbQRYInput");
+        auto* input = window.findChild<QTextEdit*>("rtbQRYInput");
         auto* cancel = window.findChild<QPushButton*>("cmdQRYCancel");
         input->setPlainText("SELECT * FROM Wide");
         window.findChild<QPushButton*>("cmdQRYExecute")->click();
@@ -129,7 +129,7 @@ BENCHMARK(SameResultReadWithoutTheWindow)->Unit(benchmark::kMillisecond)->Iterat
 void RecolourAfterKeystrokeIn100KB(benchmark::State& state)
 {
     frmQuery window;
-    auto* input = window.findChild<QPlainTextEdit*>("rtbQRYInput");
+    auto* input = window.findChild<QTextEdit*>("rtbQRYInput");
     QString text;
     const QString line = "SELECT o.OrderID, COUNT(*) FROM Orders o INNER JOIN sysobjects s ON s.id = o.ID -- note\n";
     while (text.size() < 100 * 1024)

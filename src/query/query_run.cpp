@@ -72,7 +72,7 @@ QueryRun::QueryRun(std::shared_ptr<Connection> connection, QString connectionStr
       batch_(std::move(batch)),
       shared_(std::make_shared<Shared>())
 {
-    worker_ = std::thread([this] { work(); });
+    worker_ = std::thread([this] { ExecuteQuery(); });
 }
 
 QueryRun::~QueryRun()
@@ -102,7 +102,7 @@ void QueryRun::wait()
         worker_.join();
 }
 
-void QueryRun::work()
+void QueryRun::ExecuteQuery()
 {
     Shared& shared = *shared_;
     Connection& connection = *connection_;
