@@ -15,6 +15,8 @@ namespace {
 const QString kLineBreak = QStringLiteral("\r\n");
 const QString kBatchEnd = QStringLiteral("Go\r\n\r\n");
 const QString kNull = QStringLiteral("NULL,");
+// Rows of one table read between two turns of the window's event loop.
+constexpr qint64 kRowsBetweenYields = 5000;
 // The server fills these itself; an INSERT may not name them.
 const QString kTimestampType = QStringLiteral("timestamp");
 
@@ -187,7 +189,13 @@ std::optional<QString> BuildDataScript(DataScriptRun& run, const std::vector<Rep
             if (index >= static_cast<int>(fields.size()))
                 throw DbError(0, QStringLiteral("42S22"), QStringLiteral("The table ") + entry.name
                                   + QStringLiteral(" has fewer columns than its catalog lists."));
+        qint64 rowsRead = 0;
         for (; !rows.eof(); rows.moveNext()) {
+            // A long table lets the window repaint and take a Close now and then, not only between tables.
+            if (++rowsRead % kRowsBetweenYields == 0 && run.yieldAndCheckCancelled && run.yieldAndCheckCancelled()) {
+                rows.abandon();
+                return std::nullopt;
+            }
             output += head;
             const qsizetype valuesStart = output.size();
             for (const int index : columns.fieldIndexes)
