@@ -1,5 +1,6 @@
 #include "reports/data_script.h"
 
+#include "shell/data/database_columns.h"
 #include "shell/data/sql_text.h"
 
 #include <QDateTime>
@@ -173,12 +174,16 @@ QString identityInsertLine(const QString& table, bool on)
 std::optional<QString> BuildDataScript(DataScriptRun& run, const std::vector<ReportTableEntry>& entries)
 {
     QString output;
+    // The catalog is read once, at the first checked table, for all of them.
+    std::optional<DatabaseColumns> catalog;
     for (const ReportTableEntry& entry : entries) {
         if (run.yieldAndCheckCancelled && run.yieldAndCheckCancelled())
             return std::nullopt;
         if (!entry.checked)
             continue;
-        const ScriptColumns columns = scriptColumns(run.admin->columns(run.database, entry.name));
+        if (!catalog)
+            catalog.emplace(*run.admin, run.database);
+        const ScriptColumns columns = scriptColumns(catalog->columnsOf(entry.name));
         const QString head = insertStatementHead(entry.name, columns.names);
         if (columns.hasIdentity)
             output += identityInsertLine(entry.name, true) + kLineBreak;
