@@ -93,6 +93,8 @@ void SandboxProcess::start()
         arguments.emplace_back("--browser-port");
         arguments.push_back(std::to_string(options_.browserPort));
     }
+    for (const QString& argument : options_.extraArguments)
+        arguments.push_back(argument.toStdString());
 
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0)

@@ -17,6 +17,7 @@ public:
         QStringList logins;          // NAME:PASSWORD; empty means sa with an empty password
         int browserPort = 0;         // 0: no SQL Browser answer
         QString dataDirectory;       // empty: a fresh temporary directory
+        QStringList extraArguments = {};  // further command-line options, e.g. {"--work-delay-ms", "10"}
     };
 
     explicit SandboxProcess(Options options);
