@@ -57,6 +57,7 @@ void runModule(DdlContext& context, const std::vector<Token>& tokens, std::size_
         if (!tokens[i].isSymbol(";"))
             throw SqlError(111, 15, 1, std::string("'") + statementTitle(alter, kind) + "' must be the first statement in a query batch.");
     ModuleStatement statement{context, tokens, begin, end, source, std::nullopt};
+    requireThisDatabase(Cursor(cursor).qualifiedName(), context.databaseName, statementTitle(alter, kind), true);
     if (alter) {
         if (kind == ModuleKind::Default || kind == ModuleKind::Rule)
             throw syntaxErrorAt(tokens[begin + 1]);

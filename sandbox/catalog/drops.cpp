@@ -112,6 +112,7 @@ void dropObjects(DdlContext& context, Cursor& cursor, std::string_view keyword)
     const Kind& kind = kindOf(keyword);
     do {
         const QualifiedName name = cursor.qualifiedName();
+        requireThisDatabase(name, context.databaseName, "DROP " + std::string(kind.keyword), kind.keyword != "TABLE");
         const auto object = findObject(context.db, name.name);
         if (!object)
             throw SqlError(3701, 11, 5,

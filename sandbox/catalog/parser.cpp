@@ -137,6 +137,17 @@ std::string Cursor::name()
     return tokens[pos++].text;
 }
 
+void requireThisDatabase(const QualifiedName& name, const std::string& currentDatabase, const std::string& statement,
+                         bool module)
+{
+    if (name.database.empty() || equalsIgnoreCase(name.database, currentDatabase))
+        return;
+    if (module)
+        throw SqlError(166, 15, 1, "'" + statement + "' does not allow specifying the database name as a prefix to the object name.");
+    throw SqlError(50000, 16, 1, "The Norvane sandbox runs " + statement + " on the current database only; run USE [" +
+                                     name.database + "] first.");
+}
+
 QualifiedName Cursor::qualifiedName()
 {
     const std::size_t first = pos;

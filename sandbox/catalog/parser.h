@@ -45,6 +45,12 @@ private:
 
 SqlError syntaxErrorAt(const Token& token);
 
+// A statement makes and changes objects of the database it runs in: a name prefixed with another
+// database would otherwise create, change or drop the object of that name here. Modules refuse the
+// prefix as SQL Server does (166); tables are refused with a request to USE that database first.
+void requireThisDatabase(const QualifiedName& name, const std::string& currentDatabase, const std::string& statement,
+                         bool module);
+
 // An expression as SQL Server 2000 keeps it in syscomments: names bracketed, function names and keywords
 // in lower case, blanks around operators, wrapped in one pair of parentheses: ([qty] > 0), (getdate()).
 std::string renderExpression(const std::vector<Token>& tokens, std::size_t begin, std::size_t end);

@@ -40,6 +40,7 @@ void createTable(DdlContext& context, const std::vector<Token>& tokens, Cursor& 
 {
     TableDefinition table;
     table.name = cursor.qualifiedName();
+    requireThisDatabase(table.name, context.databaseName, "CREATE TABLE", false);
     if (table.name.name.rfind('#', 0) == 0)
         throw SqlError(50000, 16, 1, "Temporary tables are not supported by this server.");
     cursor.expectSymbol("(");
@@ -58,6 +59,7 @@ void createTable(DdlContext& context, const std::vector<Token>& tokens, Cursor& 
 void alterTable(DdlContext& context, const std::vector<Token>& tokens, Cursor& cursor)
 {
     const QualifiedName name = cursor.qualifiedName();
+    requireThisDatabase(name, context.databaseName, "ALTER TABLE", false);
     const FoundObject table = userTable(context, name);
     TableWriter writer(context.db, tokens);
     bool checkRows = true;
@@ -186,6 +188,7 @@ void createIndex(DdlContext& context, Cursor& cursor, bool unique, std::optional
     const std::string indexName = cursor.name();
     cursor.expectWord("ON");
     const QualifiedName tableName = cursor.qualifiedName();
+    requireThisDatabase(tableName, context.databaseName, "CREATE INDEX", false);
     const FoundObject table = userTable(context, tableName);
     std::vector<std::string> columns;
     std::vector<std::string> ordered;

@@ -226,16 +226,39 @@ void spWho(Session& session, const std::vector<ProcedureArgument>& arguments, Re
         {"status", ofType(SqlType::NChar, 30)},          {"loginame", ofType(SqlType::NVarChar, 128, true)},
         {"hostname", ofType(SqlType::NChar, 128)},       {"blk", ofType(SqlType::Char, 5)},
         {"dbname", ofType(SqlType::NVarChar, 128, true)}, {"cmd", ofType(SqlType::NChar, 16)}};
+    auto wanted = [&](int spid, const std::string& login, bool waiting) {
+        if (!filter)
+            return true;
+        auto number = parseNumber(*filter);
+        if (number && number->isInteger)
+            return spid == number->integer;
+        if (equalsIgnoreCase(*filter, "ACTIVE"))
+            return !waiting;
+        return equalsIgnoreCase(*filter, login);
+    };
     std::vector<std::vector<Value>> rows;
+    // The server's own processes come first, as on SQL Server 2000: no host, some in no database.
+    struct SystemProcess {
+        int spid;
+        const char* status;
+        const char* database;  // nullptr: NULL
+        const char* command;
+    };
+    static const SystemProcess systemProcesses[] = {
+        {1, "background", nullptr, "LAZY WRITER"},  {2, "sleeping", nullptr, "LOG WRITER"},
+        {3, "background", "master", "SIGNAL HANDLER"}, {4, "background", nullptr, "LOCK MONITOR"},
+        {5, "background", "master", "TASK MANAGER"}, {6, "sleeping", nullptr, "CHECKPOINT SLEEP"},
+        {7, "background", "master", "TASK MANAGER"}, {8, "background", "master", "TASK MANAGER"}};
+    for (const SystemProcess& process : systemProcesses)
+        if (wanted(process.spid, "sa", false))
+            rows.push_back({Value(std::int64_t{process.spid}), Value(std::int64_t{0}), Value(std::string(process.status)),
+                            Value(std::string("sa")), Value(std::string()), Value(std::string("0")),
+                            process.database ? Value(std::string(process.database)) : Value(Null{}),
+                            Value(std::string(process.command))});
     for (const SessionRecord& record : session.engine().sessions()) {
         const bool self = record.spid == session.info().spid;
-        if (filter) {
-            auto number = parseNumber(*filter);
-            if (number && number->isInteger ? record.spid != number->integer
-                                            : equalsIgnoreCase(*filter, "ACTIVE") ? !self
-                                                                                  : !equalsIgnoreCase(*filter, record.loginName))
-                continue;
-        }
+        if (!wanted(record.spid, record.loginName, !self))
+            continue;
         rows.push_back({Value(std::int64_t{record.spid}), Value(std::int64_t{0}),
                         Value(std::string(self ? "runnable" : "sleeping")), Value(record.loginName),
                         Value(record.hostName), Value(std::string("0")),
@@ -285,18 +308,29 @@ void xpAvailableMedia(Session& session, const std::vector<ProcedureArgument>& ar
                      rows, sink);
 }
 
+// Bounds on one listing, so a deep or wide tree cannot hold the session or fill its memory.
+constexpr int kMaxDirectoryDepth = 64;
+constexpr std::size_t kMaxDirectoryRows = 100000;
+
 void listDirectory(const std::filesystem::path& directory, int depth, int maximumDepth, bool files,
                    std::vector<std::vector<Value>>& rows)
 {
+    if (depth > kMaxDirectoryDepth)
+        return;
     std::vector<std::filesystem::directory_entry> entries;
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(directory, error))
-        entries.push_back(entry);
+    for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end; it.increment(error))
+        entries.push_back(*it);
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
         return toUpperAscii(a.path().filename().string()) < toUpperAscii(b.path().filename().string());
     });
     for (const auto& entry : entries) {
-        const bool isDirectory = entry.is_directory();
+        if (rows.size() >= kMaxDirectoryRows)
+            return;
+        std::error_code ignored;
+        // A link is listed but never followed: it could lead out of the server's drives or round in a circle.
+        const bool link = entry.is_symlink(ignored);
+        const bool isDirectory = entry.is_directory(ignored);
         if (!isDirectory && !files)
             continue;
         std::vector<Value> row;
@@ -305,7 +339,7 @@ void listDirectory(const std::filesystem::path& directory, int depth, int maximu
         if (files)
             row.emplace_back(std::int64_t{isDirectory ? 0 : 1});
         rows.push_back(std::move(row));
-        if (isDirectory && (maximumDepth == 0 || depth < maximumDepth))
+        if (isDirectory && !link && (maximumDepth == 0 || depth < maximumDepth))
             listDirectory(entry.path(), depth + 1, maximumDepth, files, rows);
     }
 }

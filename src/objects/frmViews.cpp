@@ -122,6 +122,7 @@ void frmViews::showSelected()
         ShowRows(lsvVWSRows, name, allRows);
         if (sortedByFirstColumn_)
             sortRowsByFirstColumn();
+        fitRowColumns();
         lblVWSRows->setText(QStringLiteral("Total Showed Rows : ") + QString::number(lsvVWSRows->topLevelItemCount()));
         lblVWSViewName->setText(QStringLiteral("View Name : ") + name);
         SetStatus(QStringLiteral("Filling View Text.. Please wait..."), true);
@@ -141,6 +142,17 @@ void frmViews::sortRowsByFirstColumn()
         return a->text(0).compare(b->text(0), Qt::CaseInsensitive) < 0;
     });
     lsvVWSRows->addTopLevelItems(items);
+}
+
+void frmViews::fitRowColumns()
+{
+    // Each column as wide as its heading and values, within a bound, so a long text does not push the others away.
+    constexpr int kWidestColumn = 300;
+    QHeaderView* header = lsvVWSRows->header();
+    for (int column = 0; column < lsvVWSRows->columnCount(); ++column) {
+        lsvVWSRows->resizeColumnToContents(column);
+        header->resizeSection(column, std::min(header->sectionSize(column), kWidestColumn));
+    }
 }
 
 void frmViews::lsvVWSRows_ColumnClick(int column)

@@ -29,6 +29,7 @@ private:
     void buildDetails();
     void lsvVWSRows_ColumnClick(int column);
     void sortRowsByFirstColumn();
+    void fitRowColumns();
 
     // Rows are kept in first-column order until the user sorts by a heading.
     bool sortedByFirstColumn_ = true;

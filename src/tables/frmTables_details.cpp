@@ -279,6 +279,8 @@ void frmTables::lstRight_Click(int index)
 
 void frmTables::lstRight_DblClick(int index)
 {
+    if (!session().Connected)
+        return;
     const QListWidgetItem* entry = lstRight[static_cast<std::size_t>(index)]->currentItem();
     const QString text = entry ? entry->text().trimmed() : QString();
     if (text.isEmpty())

@@ -198,11 +198,16 @@ TEST_F(EngineBackupTest, PathsOutsideTheDrivesAreRefusedAndNothingIsWritten)
     // xp_dirtree shows the drives' folders and nothing of the host.
     for (const char* path : {"/", "C:\\..", "C:\\..\\..", "\\\\server\\share"})
         EXPECT_TRUE(run(std::string("EXEC master..xp_dirtree N'") + path + "', 1, 1").results.at(0).rows.empty()) << path;
+    // A link is shown but not followed, and naming it leads nowhere.
+    std::filesystem::create_directory_symlink(directory, drive("D") / "Link");
     RecordingSink tree = run("EXEC master..xp_dirtree N'D:\\\\', 0, 1");
     std::vector<std::string> rows;
     for (const auto& row : tree.results.at(0).rows)
         rows.push_back(text(row[0]) + "/" + text(row[1]) + "/" + text(row[2]));
-    EXPECT_EQ(rows, (std::vector<std::string>{"Saved/1/0", "h.bak/2/1"}));
+    EXPECT_EQ(rows, (std::vector<std::string>{"Link/1/0", "Saved/1/0", "h.bak/2/1"}));
+    EXPECT_TRUE(run("EXEC master..xp_dirtree N'D:\\Link', 0, 1").results.at(0).rows.empty());
+    EXPECT_EQ(joined(fail("BACKUP DATABASE Harbor TO DISK = 'D:\\Link\\master.sqlite' WITH INIT")),
+              deviceError("D:\\Link\\master.sqlite", "BACKUP DATABASE"));
 }
 
 TEST_F(EngineBackupTest, RestoreNeedsTheDatabaseToItselfAndRefusesOtherFiles)
@@ -231,6 +236,41 @@ TEST_F(EngineBackupTest, RestoreNeedsTheDatabaseToItselfAndRefusesOtherFiles)
               "3241: The media family on device 'C:\\junk.bak' is incorrectly formed. SQL Server cannot process this "
               "media family.\n3013: BACKUP DATABASE is terminating abnormally.");
     EXPECT_EQ(column("SELECT Name FROM Harbor..Ships"), (std::vector<std::string>{"Ada"}));
+}
+
+TEST_F(EngineBackupTest, SpWhoListsTheServersProcessesThenTheSessions)
+{
+    auto other = engine->openSession(SessionInfo{70, "clerk", "elsewhere", ""});
+    RecordingSink use;
+    other->executeBatch("USE Harbor", use);
+    auto line = [](const std::vector<Value>& row) {
+        std::string out;
+        for (const Value& v : row)
+            out += (out.empty() ? "" : "|") + text(v);
+        return out;
+    };
+    auto padded = [](const std::string& value, std::size_t width) { return value + std::string(width - value.size(), ' '); };
+    RecordingSink who = run("EXEC sp_who");
+    ASSERT_EQ(who.results.size(), 1u);
+    std::vector<std::string> names;
+    for (const ResultColumn& c : who.results[0].columns)
+        names.push_back(c.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"spid", "ecid", "status", "loginame", "hostname", "blk", "dbname", "cmd"}));
+    const auto& rows = who.results[0].rows;
+    ASSERT_EQ(rows.size(), 10u);
+    // nchar and char columns come blank-padded; loginame and dbname are computed, so they are not.
+    const std::string none = padded("", 128) + "|" + padded("0", 5);
+    EXPECT_EQ(line(rows[0]), "1|0|" + padded("background", 30) + "|sa|" + none + "|NULL|" + padded("LAZY WRITER", 16));
+    EXPECT_EQ(line(rows[2]), "3|0|" + padded("background", 30) + "|sa|" + none + "|master|" + padded("SIGNAL HANDLER", 16));
+    EXPECT_EQ(line(rows[8]), "51|0|" + padded("runnable", 30) + "|sa|" + padded("testhost", 128) + "|" + padded("0", 5) +
+                                 "|master|" + padded("SELECT", 16));
+    EXPECT_EQ(line(rows[9]), "70|0|" + padded("sleeping", 30) + "|clerk|" + padded("elsewhere", 128) + "|" + padded("0", 5) +
+                                 "|Harbor|AWAITING COMMAND");
+    EXPECT_EQ(run("sp_who '70'").results.at(0).rows.size(), 1u);
+    EXPECT_EQ(run("sp_who 'clerk'").results.at(0).rows.size(), 1u);
+    EXPECT_EQ(run("sp_who 'sa'").results.at(0).rows.size(), 9u);
+    EXPECT_EQ(run("sp_who 'ACTIVE'").results.at(0).rows.size(), 9u) << "the session waiting for a command is left out";
+    EXPECT_EQ(joined(fail("KILL 3")), "6107: Only user processes can be killed.");
 }
 
 TEST_F(EngineBackupTest, AnAttentionStopsABackupAndLeavesTheEarlierFile)

@@ -119,5 +119,28 @@ TEST_F(EngineFidelityTest, CatalogRowsOfInlineFunctionsSystemTablesAndCompatibil
                      "syssegments|status|3|int|0"}));
 }
 
+TEST_F(EngineFidelityTest, ObjectsOfAnotherDatabaseAreNeverChangedHereInstead)
+{
+    run("CREATE TABLE Ships (ShipID int NOT NULL PRIMARY KEY) INSERT INTO Ships VALUES (1) USE master");
+    run("CREATE TABLE Ships (Name varchar(10) NOT NULL)");
+    const std::string useFirst = "50000: The Norvane sandbox runs ";
+    EXPECT_EQ(fail("DROP TABLE Harbor..Ships"), (Lines{useFirst + "DROP TABLE on the current database only; run USE [Harbor] first."}));
+    EXPECT_EQ(fail("CREATE TABLE Harbor.dbo.Boats (BoatID int NOT NULL)"),
+              (Lines{useFirst + "CREATE TABLE on the current database only; run USE [Harbor] first."}));
+    EXPECT_EQ(fail("ALTER TABLE Harbor..Ships ADD Name varchar(10) NULL"),
+              (Lines{useFirst + "ALTER TABLE on the current database only; run USE [Harbor] first."}));
+    EXPECT_EQ(fail("CREATE INDEX IX_Ships ON Harbor..Ships (ShipID)"),
+              (Lines{useFirst + "CREATE INDEX on the current database only; run USE [Harbor] first."}));
+    EXPECT_EQ(fail("CREATE VIEW Harbor..ShipList AS SELECT ShipID FROM Ships"),
+              (Lines{"166: 'CREATE VIEW' does not allow specifying the database name as a prefix to the object name."}));
+    EXPECT_EQ(fail("DROP PROCEDURE Harbor.dbo.Nothing"),
+              (Lines{"166: 'DROP PROCEDURE' does not allow specifying the database name as a prefix to the object name."}));
+    // Both tables are as they were; the current database's own prefix is fine.
+    EXPECT_EQ(column("SELECT ShipID FROM Harbor..Ships"), (Lines{"1"}));
+    EXPECT_EQ(column("SELECT COUNT(*) FROM master..syscolumns WHERE id = OBJECT_ID('Ships')"), (Lines{"1"}));
+    EXPECT_EQ(column("SELECT COUNT(*) FROM sysobjects WHERE name IN ('Boats', 'ShipList', 'IX_Ships')"), (Lines{"0"}));
+    run("DROP TABLE master.dbo.Ships");
+}
+
 }  // namespace
 }  // namespace sandbox::test

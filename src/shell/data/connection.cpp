@@ -301,6 +301,11 @@ void Connection::setMessageHandler(MessageHandler handler)
     core_->messageHandler = std::move(handler);
 }
 
+void Connection::setRowCountHandler(std::function<void(qint64)> handler)
+{
+    core_->rowCountHandler = std::move(handler);
+}
+
 void Connection::setLoginTimeout(int seconds)
 {
     core_->loginTimeoutSeconds = seconds;

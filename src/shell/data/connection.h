@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace norvane {
@@ -45,6 +46,9 @@ public:
 
     // Informational messages of every statement on this connection, as they arrive.
     void setMessageHandler(MessageHandler handler);
+    // The count of rows each statement of a batch reports (INSERT, UPDATE, DELETE, ...),
+    // handed over as that statement's result is reached.
+    void setRowCountHandler(std::function<void(qint64)> handler);
     // Seconds before a login attempt gives up (default 15) and before a statement is cancelled (0 = never).
     void setLoginTimeout(int seconds);
     void setQueryTimeout(int seconds);

@@ -29,6 +29,7 @@ public:
     EnvironmentHandle environment;
     ConnectionHandle connection;
     MessageHandler messageHandler;
+    std::function<void(qint64)> rowCountHandler;
     int queryTimeoutSeconds = 0;
     int loginTimeoutSeconds = 15;
     bool open = false;

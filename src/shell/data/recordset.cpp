@@ -193,8 +193,11 @@ void Recordset::startResult()
     core_->check(SQLNumResultCols(statement, &columns), SQL_HANDLE_STMT, statement, QStringLiteral("Describing the result"));
     if (columns == 0) {
         SQLLEN count = -1;
-        if (SQL_SUCCEEDED(SQLRowCount(statement, &count)) && count >= 0)
+        if (SQL_SUCCEEDED(SQLRowCount(statement, &count)) && count >= 0) {
             rowsAffected_ = count;
+            if (core_->rowCountHandler)
+                core_->rowCountHandler(count);
+        }
         eof_ = true;
         return;
     }

@@ -1,0 +1,157 @@
+// Speed of the query and search windows: a result of 100,000 rows by 10
+// columns shown in the query window (with the process's peak memory), the
+// keyword colouring after one keystroke in a 100 KB input, and a text search
+// over 2,000 procedures.
+#include "query/frmQuery.h"
+#include "query/frmSearch.h"
+#include "shell/catalog_helpers.h"
+#include "shell/recording_prompts.h"
+#include "shell/session.h"
+#include "support/sandbox_process.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+using namespace norvane;
+
+namespace {
+
+// One sandbox with a table of 100,000 rows by 10 columns and a database of 2,000 procedures, made once.
+test::SandboxProcess& benchSandbox()
+{
+    static test::PrivateOdbcConfig& odbc = test::PrivateOdbcConfig::instance();
+    (void)odbc;
+    static test::SandboxProcess sandbox;
+    static bool filled = [] {
+        Connection connection;
+        connection.open(sandbox.connectionString());
+        connection.executeCommand("CREATE DATABASE Big");
+        connection.executeCommand("USE Big\nCREATE TABLE Digits (n int NOT NULL)");
+        connection.executeCommand("USE Big\nINSERT INTO Digits VALUES (0) INSERT INTO Digits VALUES (1) "
+                                  "INSERT INTO Digits VALUES (2) INSERT INTO Digits VALUES (3) "
+                                  "INSERT INTO Digits VALUES (4) INSERT INTO Digits VALUES (5) "
+                                  "INSERT INTO Digits VALUES (6) INSERT INTO Digits VALUES (7) "
+                                  "INSERT INTO Digits VALUES (8) INSERT INTO Digits VALUES (9)");
+        connection.executeCommand(
+            "USE Big\nCREATE TABLE Wide (Id int NOT NULL, Code varchar(12) NOT NULL, Name nvarchar(40) NULL, "
+            "Quantity int NULL, Price money NULL, Ratio float NULL, Shipped datetime NULL, Flag bit NULL, "
+            "Note varchar(60) NULL, Total decimal(12,2) NULL)");
+        connection.executeCommand(
+            "USE Big\nINSERT INTO Wide SELECT a.n * 10000 + b.n * 1000 + c.n * 100 + d.n * 10 + e.n, "
+            "'C' + CAST(a.n * 10000 + b.n * 1000 + c.n * 100 + d.n * 10 + e.n AS varchar(10)), "
+            "N'Harbor customer ' + CAST(b.n * 10 + c.n AS nvarchar(10)), d.n * 7, 12.5, 0.25, '19970101', 1, "
+            "'A note of some length for row ' + CAST(e.n AS varchar(2)), 1234.56 "
+            "FROM Digits a, Digits b, Digits c, Digits d, Digits e");
+        connection.executeCommand("CREATE DATABASE Procs");
+        Connection procs;
+        procs.open(sandbox.connectionString("Procs"));
+        for (int p = 1; p <= 2000; ++p) {
+            // Every 20th procedure mentions the searched word.
+            procs.executeCommand(QString("CREATE PROCEDURE Proc%1 @Id int AS\n-- reads the orders of one %2\n"
+                                         "SELECT Id, Code, Name FROM Orders WHERE Id = @Id")
+                                     .arg(p, 4, 10, QChar('0'))
+                                     .arg(p % 20 == 0 ? "harpooner" : "customer"));
+        }
+        return true;
+    }();
+    (void)filled;
+    return sandbox;
+}
+
+void connectSession(const QString& database)
+{
+    Session& s = session();
+    s.ConnectionString = benchSandbox().connectionString(database);
+    s.connection.open(s.ConnectionString);
+    s.DatabaseName = database;
+    s.Connected = true;
+}
+
+double peakMemoryMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
+}
+
+void QueryResultOf100000RowsBy10Columns(benchmark::State& state)
+{
+    connectSession("Big");
+    int rows = 0;
+    for (auto _ : state) {
+        frmQuery window;
+        auto* input = window.findChild<QPlainTextEdit*>("rtbQRYInput");
+        auto* cancel = window.findChild<QPushButton*>("cmdQRYCancel");
+        input->setPlainText("SELECT * FROM Wide");
+        window.findChild<QPushButton*>("cmdQRYExecute")->click();
+        while (cancel->isEnabled())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        rows = window.findChild<QTableView*>("flxQRYOutput")->model()->rowCount();
+    }
+    state.counters["rows"] = rows;
+    state.counters["peak_MB"] = peakMemoryMegabytes();
+}
+BENCHMARK(QueryResultOf100000RowsBy10Columns)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void RecolourAfterKeystrokeIn100KB(benchmark::State& state)
+{
+    frmQuery window;
+    auto* input = window.findChild<QPlainTextEdit*>("rtbQRYInput");
+    QString text;
+    const QString line = "SELECT o.OrderID, COUNT(*) FROM Orders o INNER JOIN sysobjects s ON s.id = o.ID -- note\n";
+    while (text.size() < 100 * 1024)
+        text += line;
+    input->setPlainText(text);
+    QTextCursor cursor = input->textCursor();
+    cursor.setPosition(static_cast<int>(text.size() / 2));
+    input->setTextCursor(cursor);
+    bool typing = true;
+    for (auto _ : state) {
+        // One keystroke: a letter typed, then taken back, at the middle of the text.
+        if (typing)
+            input->insertPlainText("x");
+        else
+            input->textCursor().deletePreviousChar();
+        typing = !typing;
+        benchmark::DoNotOptimize(input->document()->findBlock(cursor.position()).layout()->formats().size());
+    }
+    state.counters["chars"] = static_cast<double>(input->document()->characterCount());
+}
+BENCHMARK(RecolourAfterKeystrokeIn100KB)->Unit(benchmark::kMicrosecond);
+
+void TextSearchOver2000Procedures(benchmark::State& state)
+{
+    connectSession("Procs");
+    norvane::testing::RecordingPrompts::Installed prompts;
+    frmSearch window;
+    window.findChild<QLineEdit*>("txtSPSTextSearch")->setText("harpooner");
+    auto* search = window.findChild<QPushButton*>("cmdSPSTextSearch");
+    for (auto _ : state)
+        search->click();
+    state.counters["found"] = window.findChild<QLabel*>("lblSPSTotalSPs")->text().section(' ', -1).toDouble();
+}
+BENCHMARK(TextSearchOver2000Procedures)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    session().connection = Connection();
+    return 0;
+}
