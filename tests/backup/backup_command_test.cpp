@@ -91,7 +91,6 @@ TEST_F(BackupCommandTest, BacksUpIntoTheFolderPickedAndOverwritesTheFileTheSecon
     runOn("master", {"RESTORE DATABASE [LedgerCopy] FROM DISK = N'D:\\Backups\\Ledger.bak' WITH FILE = 1"});
     EXPECT_EQ(scalarOn("LedgerCopy", "SELECT Name FROM Accounts WHERE Id = 1"), "Changed");
     EXPECT_EQ(scalarOn("LedgerCopy", "SELECT COUNT(*) FROM Accounts"), "3");
-    runOn("master", {"DROP DATABASE [LedgerCopy]"});
 }
 
 TEST_F(BackupCommandTest, APathTheServerCannotOpenEndsWithTheServersText)

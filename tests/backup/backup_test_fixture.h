@@ -80,10 +80,19 @@ inline QString scalarOn(const QString& database, const QString& sql)
 // A fresh database with the table Accounts holding three rows.
 inline void createLedger(const QString& name = QStringLiteral("Ledger"))
 {
-    runOn(QStringLiteral("master"),
-          {QStringLiteral("IF EXISTS (SELECT name FROM master..sysdatabases WHERE name = N'") + name
-               + QStringLiteral("') DROP DATABASE [") + name + QStringLiteral("]"),
-           QStringLiteral("CREATE DATABASE [") + name + QStringLiteral("]")});
+    // A connection closed a moment ago may not have left the database yet on the server.
+    for (int attempt = 1;; ++attempt) {
+        try {
+            runOn(QStringLiteral("master"), {QStringLiteral("IF EXISTS (SELECT name FROM master..sysdatabases WHERE name = N'")
+                                             + name + QStringLiteral("') DROP DATABASE [") + name + QStringLiteral("]")});
+            break;
+        } catch (const DbError&) {
+            if (attempt == 100)
+                throw;
+            QTest::qWait(20);
+        }
+    }
+    runOn(QStringLiteral("master"), {QStringLiteral("CREATE DATABASE [") + name + QStringLiteral("]")});
     runOn(name, {QStringLiteral("CREATE TABLE Accounts (Id int NOT NULL PRIMARY KEY, Name varchar(40) NOT NULL)"),
                  QStringLiteral("INSERT INTO Accounts (Id, Name) VALUES (1, 'Harbour dues')"),
                  QStringLiteral("INSERT INTO Accounts (Id, Name) VALUES (2, 'Pilotage')"),
