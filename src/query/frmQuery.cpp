@@ -11,11 +11,10 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTextCursor>
-#include <QTextEdit>
 
 namespace norvane {
 
@@ -73,12 +72,13 @@ void frmQuery::buildControls()
     lblQRYBox->setObjectName(QStringLiteral("lblQRYBox"));
     lblQRYBox->setGeometry(8, 8, 200, 18);
 
-    rtbQRYInput = new QPlainTextEdit(this);
+    rtbQRYInput = new QTextEdit(this);
     rtbQRYInput->setObjectName(QStringLiteral("rtbQRYInput"));
     rtbQRYInput->setGeometry(8, 28, 784, 172);
     rtbQRYInput->setFont(courierNew());
     rtbQRYInput->setToolTip(QStringLiteral("Type the SQL statement here and hit Run button to execute"));
-    rtbQRYInput->setLineWrapMode(QPlainTextEdit::NoWrap);
+    rtbQRYInput->setLineWrapMode(QTextEdit::NoWrap);
+    rtbQRYInput->setAcceptRichText(false);
     lblQRYBox->setBuddy(rtbQRYInput);
     // Keywords are coloured as the user types; the caret and the undo history are untouched.
     new KeywordHighlighter(rtbQRYInput->document());

@@ -11,10 +11,9 @@
 #include <memory>
 
 class QLabel;
-class QPlainTextEdit;
+class QTextEdit;
 class QPushButton;
 class QTableView;
-class QTextEdit;
 
 namespace norvane {
 
@@ -58,7 +57,7 @@ private:
     bool loaded_ = false;
 
     QLabel* lblQRYBox = nullptr;
-    QPlainTextEdit* rtbQRYInput = nullptr;
+    QTextEdit* rtbQRYInput = nullptr;
     QPushButton* cmdQRYExecute = nullptr;
     QPushButton* cmdQRYClear = nullptr;
     QPushButton* cmdQRYCancel = nullptr;

@@ -72,7 +72,7 @@ QueryRun::QueryRun(std::shared_ptr<Connection> connection, QString connectionStr
       batch_(std::move(batch)),
       shared_(std::make_shared<Shared>())
 {
-    worker_ = std::thread([this] { work(); });
+    worker_ = std::thread([this] { ExecuteQuery(); });
 }
 
 QueryRun::~QueryRun()
@@ -102,7 +102,7 @@ void QueryRun::wait()
         worker_.join();
 }
 
-void QueryRun::work()
+void QueryRun::ExecuteQuery()
 {
     Shared& shared = *shared_;
     Connection& connection = *connection_;
@@ -150,7 +150,9 @@ void QueryRun::work()
                     block.addCell(resultCellText(field));
                 block.endRow();
                 ++records;
-                if (block.size() >= kRowsPerBlock || std::chrono::steady_clock::now() - flushed > kFlushInterval) {
+                // The clock is read every 64 rows only.
+                if (block.size() >= kRowsPerBlock ||
+                    ((records & 63) == 0 && std::chrono::steady_clock::now() - flushed > kFlushInterval)) {
                     shared.rows(block);
                     block = ResultRows(result.fieldCount());
                     flushed = std::chrono::steady_clock::now();

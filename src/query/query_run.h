@@ -53,7 +53,9 @@ public:
 
 private:
     struct Shared;
-    void work();
+    // Runs the batch on the worker: the first result that has fields goes to the grid, the
+    // rest of the batch is read to its end for its counts and messages.
+    void ExecuteQuery();
 
     std::shared_ptr<Connection> connection_;
     QString connectionString_;

@@ -1,5 +1,6 @@
 #include "reports/data_script.h"
 
+#include "shell/data/database_columns.h"
 #include "shell/data/sql_text.h"
 
 #include <QDateTime>
@@ -15,6 +16,8 @@ namespace {
 const QString kLineBreak = QStringLiteral("\r\n");
 const QString kBatchEnd = QStringLiteral("Go\r\n\r\n");
 const QString kNull = QStringLiteral("NULL,");
+// Rows of one table read between two turns of the window's event loop.
+constexpr qint64 kRowsBetweenYields = 5000;
 // The server fills these itself; an INSERT may not name them.
 const QString kTimestampType = QStringLiteral("timestamp");
 
@@ -171,12 +174,16 @@ QString identityInsertLine(const QString& table, bool on)
 std::optional<QString> BuildDataScript(DataScriptRun& run, const std::vector<ReportTableEntry>& entries)
 {
     QString output;
+    // The catalog is read once, at the first checked table, for all of them.
+    std::optional<DatabaseColumns> catalog;
     for (const ReportTableEntry& entry : entries) {
         if (run.yieldAndCheckCancelled && run.yieldAndCheckCancelled())
             return std::nullopt;
         if (!entry.checked)
             continue;
-        const ScriptColumns columns = scriptColumns(run.admin->columns(run.database, entry.name));
+        if (!catalog)
+            catalog.emplace(*run.admin, run.database);
+        const ScriptColumns columns = scriptColumns(catalog->columnsOf(entry.name));
         const QString head = insertStatementHead(entry.name, columns.names);
         if (columns.hasIdentity)
             output += identityInsertLine(entry.name, true) + kLineBreak;
@@ -187,7 +194,13 @@ std::optional<QString> BuildDataScript(DataScriptRun& run, const std::vector<Rep
             if (index >= static_cast<int>(fields.size()))
                 throw DbError(0, QStringLiteral("42S22"), QStringLiteral("The table ") + entry.name
                                   + QStringLiteral(" has fewer columns than its catalog lists."));
+        qint64 rowsRead = 0;
         for (; !rows.eof(); rows.moveNext()) {
+            // A long table lets the window repaint and take a Close now and then, not only between tables.
+            if (++rowsRead % kRowsBetweenYields == 0 && run.yieldAndCheckCancelled && run.yieldAndCheckCancelled()) {
+                rows.abandon();
+                return std::nullopt;
+            }
             output += head;
             const qsizetype valuesStart = output.size();
             for (const int index : columns.fieldIndexes)

@@ -47,7 +47,8 @@ struct DataScriptRun {
     std::function<bool()> yieldAndCheckCancelled;
 };
 
-// The script for the checked entries; nullopt when the run was cancelled.
+// The script for the checked entries; nullopt when the run was cancelled. The
+// window's events are processed before each table and every few thousand rows.
 // A failing read passes its DbError to the caller.
 std::optional<QString> BuildDataScript(DataScriptRun& run, const std::vector<ReportTableEntry>& entries);
 

@@ -357,9 +357,11 @@ void frmReports::cmdGenerate_Click()
         else
             generateSpreadsheet();
     } catch (const std::exception& error) {
-        showMessage(this, QMessageBox::Information,
-                    QStringLiteral("Error while generating report... \r\nTechnical Details:\r\n")
-                        + errorDescription(error));
+        // After Close the user has left the window: the run just stops.
+        if (!Cancelled)
+            showMessage(this, QMessageBox::Information,
+                        QStringLiteral("Error while generating report... \r\nTechnical Details:\r\n")
+                            + errorDescription(error));
         ReleaseSpreadsheet(ReportWorkbook_);
         setHeight(idleHeight_);
         SetStatus(kReady, false);

@@ -208,11 +208,28 @@ TEST_F(ViewsWindow, TheFindBoxSelectsItsWholeTextOnFocus)
 {
     frmViews window;
     window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     auto* find = control<QLineEdit>(window, "txtVWSSearch");
     find->setText("Order");
     control<QListWidget>(window, "lstVWSViews")->setFocus();
     find->setFocus();
     QApplication::processEvents();
     EXPECT_EQ(find->selectedText(), "Order");
+}
+
+TEST_F(ViewsWindow, AListThatCannotBeReadIsReportedAndTheWindowOpensEmpty)
+{
+    resetSessionForTests();
+    session().Connected = true;  // marked connected, but the connection was never opened
+    frmViews window;
+    ASSERT_EQ(prompts->requests.size(), 1u);
+    EXPECT_EQ(prompts->requests[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(prompts->requests[0].text,
+              "Error...Problems encountered while populating views!\r\nDetails:The connection is not open.");
+    EXPECT_EQ(control<QListWidget>(window, "lstVWSViews")->count(), 0);
+    EXPECT_EQ(control<QLabel>(window, "lblVWSTotalViews")->text(), "Total Views : 0");
+    EXPECT_EQ(statusTexts.last(), "Ready");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(window.size(), QSize(800, 514));
 }

@@ -14,13 +14,12 @@
 
 #include <QAbstractItemModel>
 #include <QElapsedTimer>
-#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
-#include <QTextEdit>
 
 #include <gtest/gtest.h>
 
@@ -49,7 +48,7 @@ protected:
         session().ConnectionString = test::sharedSampleSandbox().connectionString(kScratch);
         setStatusSink([this](const QString& text) { statusTexts << text; });
         window = std::make_unique<frmQuery>();
-        input = window->findChild<QPlainTextEdit*>("rtbQRYInput");
+        input = window->findChild<QTextEdit*>("rtbQRYInput");
         grid = window->findChild<QTableView*>("flxQRYOutput");
         messages = window->findChild<QTextEdit*>("rtbQRYMessages");
         run = window->findChild<QPushButton*>("cmdQRYExecute");
@@ -111,7 +110,7 @@ protected:
     QStringList statusTexts;
     RecordingPrompts::Installed prompts;
     std::unique_ptr<frmQuery> window;
-    QPlainTextEdit* input = nullptr;
+    QTextEdit* input = nullptr;
     QTableView* grid = nullptr;
     QTextEdit* messages = nullptr;
     QPushButton* run = nullptr;
@@ -312,7 +311,7 @@ TEST_F(QueryWindow, EveryRowOfALargeResultIsShown)
 namespace {
 
 // The colour the input box shows at every character, as its highlighting draws it.
-std::vector<QRgb> shownColours(const QPlainTextEdit* box)
+std::vector<QRgb> shownColours(const QTextEdit* box)
 {
     std::vector<QRgb> colours(static_cast<std::size_t>(box->document()->characterCount()), kPlainTextColour);
     for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next())

@@ -155,7 +155,18 @@ TEST_F(SearchWindow, TextSearchListsEachObjectOnceWithoutTriggers)
     EXPECT_EQ(statusTexts, QStringList({"Searching... Please wait...", "Ready"}));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
-    // A word cut by the boundary of two stored pieces is not found; nor is a word found nowhere.
+    // The find box finds in the list as the user types; a click shows the entry as the list's tool tip.
+    QTest::keyClicks(find, "long");
+    ASSERT_EQ(list->selectedItems().size(), 1);
+    EXPECT_EQ(list->selectedItems().first()->text(), "LongHarpoonReport ( P )");
+    QTest::keyClicks(find, "x");
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    QListWidgetItem* view = list->item(1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(view).center());
+    EXPECT_EQ(list->toolTip(), "HarpoonView ( V )");
+    EXPECT_EQ(objectName->text(), "");  // a click alone shows nothing
+
+        // A word cut by the boundary of two stored pieces is not found; nor is a word found nowhere.
     searchFor("whalebone");
     EXPECT_EQ(entries(), QStringList());
     EXPECT_EQ(total->text(), "&Total Objects : 0");

@@ -175,3 +175,29 @@ TEST(DataScriptValues, ClassesByTypeCodeAndTheirTexts)
     EXPECT_EQ(list, "'\tTab''s \n',NULL,NULL,0,1.50,");
     EXPECT_EQ(insertStatementHead("Odd]Name", {"a]b", "c"}), "INSERT INTO [Odd]]Name] ([a]]b],[c]) VALUES (");
 }
+
+TEST_F(DataScript, ALongTableCanBeCancelledBetweenItsRowsAndTheConnectionStaysUsable)
+{
+    norvane::testing::runBatches(
+        kSource, {"CREATE TABLE Digits (d int NOT NULL)",
+                  "INSERT INTO Digits (d) SELECT 0 UNION ALL SELECT 1 UNION ALL SELECT 2 UNION ALL SELECT 3 UNION ALL "
+                  "SELECT 4 UNION ALL SELECT 5 UNION ALL SELECT 6 UNION ALL SELECT 7 UNION ALL SELECT 8 UNION ALL SELECT 9",
+                  "CREATE TABLE Many (n int NOT NULL)",
+                  "INSERT INTO Many (n) SELECT a.d * 1000 + b.d * 100 + c.d * 10 + e.d FROM Digits a, Digits b, "
+                  "Digits c, Digits e",
+                  "INSERT INTO Many (n) SELECT n + 10000 FROM Many WHERE n < 2000"});
+    DataScriptRun run;
+    run.admin = session().serverAdmin.get();
+    run.database = kSource;
+    run.connection = &session().connection;
+    int yields = 0;
+    run.yieldAndCheckCancelled = [&] { return ++yields == 3; };
+    EXPECT_EQ(BuildDataScript(run, {{"Many", true}}), std::nullopt);
+    EXPECT_EQ(yields, 3);  // before the table, after 5,000 rows and after 10,000
+
+    run.yieldAndCheckCancelled = [&] { return false; };
+    const std::optional<QString> whole = BuildDataScript(run, {{"Many", true}});
+    ASSERT_TRUE(whole.has_value());
+    EXPECT_EQ(whole->count("INSERT INTO [Many] ([n]) VALUES ("), 12000);
+    EXPECT_TRUE(whole->endsWith("INSERT INTO [Many] ([n]) VALUES (11999)\r\nGo\r\n\r\n"));
+}

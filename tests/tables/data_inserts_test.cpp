@@ -74,16 +74,3 @@ TEST(DataInserts, HeadingsTakeTheTypesOfTheTablesColumns)
         EXPECT_EQ(error.description(), "The table has no column named 'Dropped'.");
     }
 }
-
-TEST(DataInserts, TheQuotedTypesAreExactlyTheTextAndDateTypes)
-{
-    QStringList quoted;
-    for (const char* type : {"smalldatetime", "datetime", "image", "ntext", "nvarchar", "nchar", "text", "varchar",
-                             "char", "int", "bit", "binary", "varbinary", "uniqueidentifier", "timestamp",
-                             "sql_variant", "decimal", "money", "float", "Varchar", "PhoneNumber", "sysname"}) {
-        if (isQuotedExportType(type))
-            quoted << type;
-    }
-    EXPECT_EQ(quoted, QStringList({"smalldatetime", "datetime", "image", "ntext", "nvarchar", "nchar", "text",
-                                   "varchar", "char"}));
-}

@@ -92,60 +92,24 @@ TEST_F(GenerateStatement, StoredProceduresForAUnicodeKey)
     const test::ShownCode shown = generate(window, 6);
     EXPECT_EQ(shown.title,
               "Following is the generated Stored Proc SQL statement for the  table : [Harbor].[dbo].[Territories]");
-    const QString closing =
-        "SELECT @err = @@ERROR, @rows = @@ROWCOUNT\r\n"
-        "\r\n"
-        "\tIF @err <> 0 OR @rows = 0\r\n"
-        "\tBEGIN\r\n"
-        "\t\tRETURN @err\r\n"
-        "\tEND\r\n"
-        "\r\n"
-        "\tRETURN 0\r\n"
+    // The nvarchar(20) key is declared with its byte length in every procedure, the key ones included.
+    EXPECT_TRUE(shown.code.startsWith(
+        "CREATE PROCEDURE [dbo].[sp_sel_territories]\r\n"
+        "\t@TerritoryID nvarchar(40) = NULL\r\n"
+        "AS\r\n"
+        "BEGIN\r\n"
+        "\tSELECT  TerritoryID, TerritoryDescription, RegionID FROM Territories WHERE TerritoryID = @TerritoryID\r\n"
         "END\r\n"
         "Go\r\n"
-        "\r\n";
-    const QString parameters =
+        "\r\n"
+        "CREATE PROCEDURE [dbo].[sp_ins_territories]\r\n"
         "\t@TerritoryID nvarchar(40) = NULL,\r\n"
         "\t@TerritoryDescription nchar(100) = NULL,\r\n"
-        "\t@RegionID int = NULL\r\n";
-    EXPECT_EQ(shown.code,
-              "CREATE PROCEDURE [dbo].[sp_sel_territories]\r\n"
-              "\t@TerritoryID nvarchar(40) = NULL\r\n"
-              "AS\r\n"
-              "BEGIN\r\n"
-              "\tSELECT  TerritoryID, TerritoryDescription, RegionID FROM Territories WHERE TerritoryID = @TerritoryID\r\n"
-              "END\r\n"
-              "Go\r\n"
-              "\r\n"
-              "CREATE PROCEDURE [dbo].[sp_ins_territories]\r\n" + parameters +
-              "AS\r\n"
-              "BEGIN\r\n"
-              "\tDECLARE @err INT, @rows INT\r\n"
-              "\r\n"
-              "\tINSERT INTO Territories ( TerritoryID, TerritoryDescription, RegionID) VALUES ( @TerritoryID, "
-              "@TerritoryDescription, @RegionID )\r\n"
-              "\r\n"
-              "\t" + closing +
-              "CREATE PROCEDURE [dbo].[sp_upd_territories]\r\n" + parameters +
-              "AS\r\n"
-              "BEGIN\r\n"
-              "\tDECLARE @err INT, @rows INT\r\n"
-              "\r\n"
-              "\tUPDATE Territories SET \r\n"
-              "\t\tTerritoryDescription = @TerritoryDescription,\r\n"
-              "\t\tRegionID = @RegionID\r\n"
-              "\t\tWHERE TerritoryID = @TerritoryID\r\n"
-              "\r\n"
-              "\t" + closing +
-              "CREATE PROCEDURE [dbo].[sp_del_territories]\r\n"
-              "\t@TerritoryID nvarchar(40) = NULL\r\n"
-              "AS\r\n"
-              "BEGIN\r\n"
-              "\tDECLARE @err INT, @rows INT\r\n"
-              "\r\n"
-              "\tDELETE FROM Territories WHERE TerritoryID = @TerritoryID\r\n"
-              "\r\n"
-              "\t" + closing);
+        "\t@RegionID int = NULL\r\n")) << shown.code.toStdString();
+    EXPECT_TRUE(shown.code.contains("CREATE PROCEDURE [dbo].[sp_del_territories]\r\n"
+                                    "\t@TerritoryID nvarchar(40) = NULL\r\n"
+                                    "AS\r\n"));
+    EXPECT_EQ(shown.code.count("CREATE PROCEDURE"), 4);
 }
 
 TEST_F(GenerateStatement, TheDataShownAsInsertLinesInTheListsOrder)
@@ -309,4 +273,31 @@ TEST_F(GenerateStatement, TheCreateScriptOfOrders)
               "ALTER TABLE [dbo].[Orders] ADD CONSTRAINT [DF_Orders_Freight] DEFAULT (0) FOR [Freight]\r\n"
               "GO\r\n"
               "\r\n");
+}
+
+TEST_F(GenerateStatement, EveryKindForATableWithQuotesBracketsAndBlanksInItsNames)
+{
+    norvane::testing::createScratchDatabase("OddGenerate");
+    norvane::testing::runBatches(
+        "OddGenerate",
+        {"CREATE TABLE [It's [odd]]] ([Key Col] nvarchar(10) NOT NULL PRIMARY KEY, [Pic] image NULL, [Memo] ntext NULL)",
+         "INSERT INTO [It's [odd]]] ([Key Col], [Memo]) VALUES (N'a''b', N' null ')"});
+    norvane::testing::connectSessionTo("OddGenerate");
+    frmTables window;
+    showTable(window, "It's [odd]");
+
+    // Names are written as the grid shows them, without brackets.
+    EXPECT_EQ(generate(window, 0).code, "SELECT Key Col,Pic,Memo FROM It's [odd]");
+    EXPECT_EQ(generate(window, 3).code, "DELETE FROM It's [odd] WHERE ...");
+    EXPECT_EQ(generate(window, 5).code, "INSERT INTO It's [odd] (Key Col,Pic,Memo) VALUES ('a''b',NULL,NULL)\r\n");
+    const QString procedures = generate(window, 6).code;
+    EXPECT_TRUE(procedures.startsWith("CREATE PROCEDURE [dbo].[sp_sel_it's [odd]]\r\n"
+                                      "\t@Key Col nvarchar(20) = NULL\r\n"));
+    const QString script = generate(window, 4).code;
+    EXPECT_TRUE(script.contains("CREATE TABLE [dbo].[It's [odd]]] (\r\n"
+                                "\t[Key Col] [nvarchar] (10) NOT NULL,\r\n"
+                                "\t[Pic] [image] NULL,\r\n"
+                                "\t[Memo] [ntext] NULL\r\n"
+                                ")\r\n")) << script.toStdString();
+    EXPECT_TRUE(prompts->requests.empty());
 }

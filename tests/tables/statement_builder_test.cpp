@@ -62,15 +62,3 @@ TEST(StatementBuilder, EveryKindForOneAndForManyColumns)
         EXPECT_EQ(BuildDelete(table), QString::fromUtf8(example.remove));
     }
 }
-
-TEST(StatementBuilder, AThousandColumnsAreAllListedInGridOrder)
-{
-    std::vector<ColumnInfo> columns;
-    for (int index = 1000; index >= 1; --index)
-        columns.push_back(ColumnInfo{1001 - index, false, QString("c%1").arg(index), "int", 4, 10, 0, true});
-    const QString select = BuildSelect("Wide", columns);
-    EXPECT_TRUE(select.startsWith("SELECT c1000,c999,c998,"));
-    EXPECT_TRUE(select.endsWith(",c2,c1 FROM Wide"));
-    EXPECT_EQ(select.count(','), 999);
-    EXPECT_TRUE(BuildUpdate("Wide", columns).endsWith("c2 = @c2, c1 = @c1"));
-}

@@ -37,7 +37,7 @@ DbError notBuffered(const QString& operation)
 bool readChunks(const ConnectionCore& core, SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType,
                 QByteArray& out)
 {
-    std::array<char, 16384> buffer{};
+    std::array<char, 16384> buffer;  // not cleared: only the bytes the driver wrote are read
     const int terminator = cType == SQL_C_WCHAR ? 2 : (cType == SQL_C_CHAR ? 1 : 0);
     for (;;) {
         SQLLEN indicator = 0;
