@@ -24,13 +24,14 @@
 
 namespace norvane::testing {
 
-// The program's one sandbox, started on first use with the extra options of that first call.
-inline test::SandboxProcess& ownSandbox(const QStringList& extraArguments = {})
+// The program's one sandbox, started on first use with the work delay of that first call
+// (milliseconds the server pauses after each percent of a backup or restore).
+inline test::SandboxProcess& ownSandbox(int workDelayMs = 0)
 {
     test::PrivateOdbcConfig::instance();
     static test::SandboxProcess sandbox([&] {
         test::SandboxProcess::Options options;
-        options.extraArguments = extraArguments;
+        options.workDelayMs = workDelayMs;
         return options;
     }());
     return sandbox;

@@ -16,7 +16,7 @@ protected:
     void SetUp() override
     {
         // Each percent of the work takes 8 ms on the server.
-        ownSandbox({QStringLiteral("--work-delay-ms"), QStringLiteral("8")});
+        ownSandbox(8);
         createLedger();
         makeFolder("C", "Backups");
         connectSession();

@@ -172,7 +172,7 @@ private:
 };
 
 // The resident memory of a process in KB.
-long residentKb(pid_t pid)
+[[maybe_unused]] long residentKb(pid_t pid)
 {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     for (std::string line; std::getline(status, line);)

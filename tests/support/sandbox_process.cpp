@@ -89,12 +89,14 @@ void SandboxProcess::start()
         arguments.emplace_back("--login");
         arguments.push_back(login.toStdString());
     }
+    if (options_.workDelayMs > 0) {
+        arguments.emplace_back("--work-delay-ms");
+        arguments.push_back(std::to_string(options_.workDelayMs));
+    }
     if (options_.browserPort > 0) {
         arguments.emplace_back("--browser-port");
         arguments.push_back(std::to_string(options_.browserPort));
     }
-    for (const QString& argument : options_.extraArguments)
-        arguments.push_back(argument.toStdString());
 
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0)
