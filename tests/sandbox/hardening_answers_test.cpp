@@ -126,6 +126,17 @@ TEST_F(Answers, SetOptionsTransactionsPermissionsAndNames)
     ASSERT_TRUE(client.run("SET IMPLICIT_TRANSACTIONS OFF").succeeded);
     EXPECT_EQ(rows("SELECT COUNT(*), @@TRANCOUNT FROM Notes"), (Rows{{"1", "0"}}));
 
+    // ODBC's manual-commit mode, as the driver implements it.
+    ASSERT_TRUE(client.setAutocommit(false));
+    EXPECT_TRUE(client.run("INSERT INTO Notes VALUES (6)").succeeded);
+    EXPECT_TRUE(client.endTransaction(false));
+    EXPECT_EQ(client.run("SELECT COUNT(*) FROM Notes").scalar(), "1");
+    EXPECT_TRUE(client.run("INSERT INTO Notes VALUES (7)").succeeded);
+    EXPECT_TRUE(client.endTransaction(true));
+    ASSERT_TRUE(client.setAutocommit(true));
+    EXPECT_EQ(rows("SELECT COUNT(*), @@TRANCOUNT FROM Notes"), (Rows{{"2", "0"}}));
+    EXPECT_TRUE(client.run("DELETE FROM Notes WHERE n = 7").succeeded);
+
     // SET NOCOUNT ON followed by a statement: the statement runs.
     EXPECT_TRUE(client.run("SET NOCOUNT ON UPDATE Notes SET n = 3 SET NOCOUNT OFF").succeeded);
     EXPECT_EQ(client.run("SELECT n FROM Notes").scalar(), "3");

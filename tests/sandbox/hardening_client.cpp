@@ -166,6 +166,18 @@ BatchResult OdbcClient::run(const std::string& sql)
     return result;
 }
 
+bool OdbcClient::setAutocommit(bool on)
+{
+    return SQL_SUCCEEDED(SQLSetConnectAttr(dbc_, SQL_ATTR_AUTOCOMMIT,
+                                           reinterpret_cast<SQLPOINTER>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF), 0));
+}
+
+bool OdbcClient::endTransaction(bool commit)
+{
+    SQLFreeStmt(statement_, SQL_CLOSE);
+    return SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, dbc_, commit ? SQL_COMMIT : SQL_ROLLBACK));
+}
+
 void OdbcClient::cancel()
 {
     if (statement_ != SQL_NULL_HSTMT)

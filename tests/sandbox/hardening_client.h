@@ -43,6 +43,9 @@ public:
     BatchResult run(const std::string& sql);
     // Asks the server to stop the running batch (another thread may call this).
     void cancel();
+    // ODBC's manual-commit mode and SQLEndTran.
+    bool setAutocommit(bool on);
+    bool endTransaction(bool commit);
 
 private:
     SQLHENV env_ = SQL_NULL_HENV;

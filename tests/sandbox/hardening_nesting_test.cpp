@@ -40,6 +40,9 @@ std::vector<Shape> deepShapes()
         {"unary minus", "SELECT " + repeat("- ", 30000) + "1"},
         {"derived tables", "SELECT * FROM " + repeat("(SELECT * FROM ", 3000) + "sysobjects" + repeat(") x", 3000)},
         {"IN lists", "SELECT 1 WHERE 1 IN " + repeat("(SELECT 1 WHERE 1 IN ", 3000) + "(1)" + repeat(")", 3000)},
+        {"a view", "CREATE VIEW Deep AS SELECT " + repeat("(", 3000) + "1" + repeat(")", 3000) + " AS n"},
+        {"a CHECK constraint", "CREATE TABLE Checked (n int CHECK (n > " + repeat("(", 3000) + "0" + repeat(" + 1)", 3000) + "))"},
+        {"EXEC of a text", "EXEC ('SELECT " + repeat("(", 3000) + "1" + repeat(")", 3000) + "')"},
     };
 }
 
@@ -67,6 +70,8 @@ TEST_F(Nesting, DeepStatementsGetError191AndEverySessionKeepsServing)
         // The same session goes on.
         EXPECT_EQ(client.run("SELECT 7").scalar(), "7") << "after " << shape.name;
     }
+    EXPECT_EQ(client.run("SELECT COUNT(*) FROM sysobjects WHERE name IN ('Deep', 'Checked')").scalar(), "0")
+        << "nothing is left behind by a refused CREATE";
     // So does every other session, and new ones are let in.
     EXPECT_EQ(bystander.run("SELECT 8").scalar(), "8");
     hardening::OdbcClient newcomer;
