@@ -254,8 +254,11 @@ void createView(const ModuleStatement& statement, Cursor& cursor)
             columns += (columns.empty() ? "" : ", ") + quoteName(column);
         execute(db, "CREATE VIEW " + quoteName(name.name) + (columns.empty() ? "" : " (" + columns + ")") + " AS " + select);
         created = true;
-    } catch (const SqlError&) {
-        // Kept in the catalog all the same; selecting from it reports the failure then.
+    } catch (const SqlError& error) {
+        // Kept in the catalog all the same; selecting from it reports the failure then. A definition
+        // nested too deeply is refused outright, as SQL Server refuses it.
+        if (error.number == 191)
+            throw;
     }
     if (created)
         catalogResultColumns(db, id, "SELECT * FROM " + quoteName(name.name), columnNames);

@@ -274,7 +274,9 @@ std::optional<std::string> sqliteExpression(const std::vector<Token>& tokens, st
         return "NULL";
     try {
         return translateExpression(tokens, begin, end);
-    } catch (const SqlError&) {
+    } catch (const SqlError& error) {
+        if (error.number == 191)
+            throw;  // nested too deeply: the statement fails, as on SQL Server
         return std::nullopt;
     }
 }

@@ -124,18 +124,25 @@ std::string quoteText(std::string_view text)
     return quoted + "'";
 }
 
-Savepoint::Savepoint(sqlite3* db) : db_(db) { execute(db, "SAVEPOINT sandbox_ddl"); }
+Savepoint::Savepoint(sqlite3* db) : db_(db)
+{
+    // Outside a transaction the statement takes the write lock before it reads the catalog, so a
+    // concurrent writer makes it wait (SQLite's busy handler) instead of failing when it starts writing.
+    ownTransaction_ = sqlite3_get_autocommit(db) != 0;
+    execute(db, ownTransaction_ ? "BEGIN IMMEDIATE" : "SAVEPOINT sandbox_ddl");
+}
 
 Savepoint::~Savepoint()
 {
     if (!done_) {
-        sqlite3_exec(db_, "ROLLBACK TO sandbox_ddl; RELEASE sandbox_ddl", nullptr, nullptr, nullptr);
+        sqlite3_exec(db_, ownTransaction_ ? "ROLLBACK" : "ROLLBACK TO sandbox_ddl; RELEASE sandbox_ddl", nullptr, nullptr,
+                     nullptr);
     }
 }
 
 void Savepoint::commit()
 {
-    execute(db_, "RELEASE sandbox_ddl");
+    execute(db_, ownTransaction_ ? "COMMIT" : "RELEASE sandbox_ddl");
     done_ = true;
 }
 

@@ -50,7 +50,8 @@ std::string quoteName(std::string_view name);
 // 'text' with embedded quotes doubled, for SQLite literals.
 std::string quoteText(std::string_view text);
 
-// Undoes the effect of a failed DDL statement: a savepoint released on success, rolled back otherwise.
+// Undoes the effect of a failed DDL statement: a savepoint (or, outside a transaction, a transaction that
+// holds the write lock from the start) released on success, rolled back otherwise.
 class Savepoint {
 public:
     explicit Savepoint(sqlite3* db);
@@ -61,6 +62,7 @@ public:
 
 private:
     sqlite3* db_;
+    bool ownTransaction_ = false;  // begun here because none was open
     bool done_ = false;
 };
 

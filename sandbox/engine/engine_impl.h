@@ -9,6 +9,7 @@
 #include "engine/database_registry.h"
 #include "engine/engine.h"
 #include "engine/sqlite_handle.h"
+#include "engine/write_gate.h"
 
 namespace sandbox {
 
@@ -25,6 +26,7 @@ struct Engine::Impl {
     explicit Impl(std::filesystem::path dataDirectory) : registry(std::move(dataDirectory)) {}
 
     DatabaseRegistry registry;
+    WriteGates writeGates;
     std::mutex databasesMutex;  // CREATE / DROP DATABASE one at a time
     std::chrono::milliseconds workDelay{0};  // pause after each percent of a BACKUP or RESTORE
 

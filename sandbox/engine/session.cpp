@@ -11,6 +11,35 @@
 
 namespace sandbox {
 
+namespace {
+
+// SQL Server's names (sysname) hold at most 128 characters.
+void checkNameLengths(const std::vector<Token>& tokens)
+{
+    constexpr std::size_t maxNameCharacters = 128;
+    for (const Token& t : tokens) {
+        if (t.kind != TokenKind::Word && t.kind != TokenKind::Quoted && t.kind != TokenKind::Variable)
+            continue;
+        if (t.text.size() <= maxNameCharacters)
+            continue;
+        std::size_t characters = 0;
+        std::size_t cut = t.text.size();
+        for (std::size_t i = 0; i < t.text.size(); ++i) {
+            if ((static_cast<unsigned char>(t.text[i]) & 0xC0) == 0x80)
+                continue;
+            if (++characters > maxNameCharacters) {
+                cut = i;
+                break;
+            }
+        }
+        if (cut < t.text.size())
+            throw SqlError(103, 15, 4, "The identifier that starts with '" + t.text.substr(0, cut) +
+                                           "' is too long. Maximum length is 128.");
+    }
+}
+
+}  // namespace
+
 Session::Session(Engine::Impl& engine, const SessionInfo& info) : engine_(engine), info_(info)
 {
     engine_.registerSession({info_.spid, info_.loginName, info_.hostName, current_});
@@ -26,6 +55,7 @@ Session::~Session()
     } catch (const SqlError&) {
         // A failed commit on close loses only this session's open work, as a dropped connection would.
     }
+    releaseGates();
     engine_.unregisterSession(info_.spid);
 }
 
@@ -47,7 +77,98 @@ Session::Connection& Session::connection(const std::string& database)
     c.context->hostName = info_.hostName;
     c.context->appName = info_.appName;
     c.db = openSqlite(engine_.registry.fileOf(entry->name), c.context.get());
+    // Long statements notice an attention, a lost client or a stopping server; lock waits follow SET LOCK_TIMEOUT.
+    constexpr int instructionsBetweenChecks = 4000;
+    sqlite3_progress_handler(c.db.get(), instructionsBetweenChecks, &Session::progressHandler, this);
+    sqlite3_busy_handler(c.db.get(), &Session::busyHandler, this);
     return connections_.emplace(key, std::move(c)).first->second;
+}
+
+bool Session::cancelRequested() const
+{
+    return cancelled_ || (activeSink_ && activeSink_->cancelled());
+}
+
+int Session::progressHandler(void* session)
+{
+    return static_cast<Session*>(session)->cancelRequested() ? 1 : 0;
+}
+
+int Session::busyHandler(void* session, int attempts)
+{
+    auto& self = *static_cast<Session*>(session);
+    const auto now = std::chrono::steady_clock::now();
+    if (attempts == 0)
+        self.busySince_ = now;
+    if (self.cancelRequested())
+        return 0;
+    // A session that holds a write transaction of its own might be what the holder waits for: it waits
+    // a bounded time, as SQL Server would pick a deadlock victim, instead of forever.
+    constexpr int boundedWaitMs = 10000;
+    bool holdsWrites = !self.gates_.empty();
+    for (const auto& [name, c] : self.connections_)
+        holdsWrites = holdsWrites || (c.db && !sqlite3_get_autocommit(c.db.get()));
+    const int limit = self.lockTimeoutMs_ >= 0 ? self.lockTimeoutMs_ : holdsWrites ? boundedWaitMs : -1;
+    if (limit >= 0 && now - self.busySince_ >= std::chrono::milliseconds(limit))
+        return 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(attempts < 20 ? 1 : 5));
+    return 1;
+}
+
+void Session::acquireGate(const std::string& database)
+{
+    const std::string key = lower(database);
+    if (gates_.count(key))
+        return;
+    switch (engine_.writeGates.acquire(key, info_.spid, lockTimeoutMs_, [this] { return cancelRequested(); })) {
+    case WriteGates::Outcome::Acquired:
+        gates_.insert(key);
+        return;
+    case WriteGates::Outcome::TimedOut:
+        throw SqlError(1222, 16, 51, "Lock request time out period exceeded.");
+    case WriteGates::Outcome::Cancelled:
+        throw SqlError(3617, 16, 1, "The statement was cancelled.");
+    case WriteGates::Outcome::Deadlock:
+        throw SqlError(1205, 13, 50, "Transaction (Process ID " + std::to_string(info_.spid) +
+                                         ") was deadlocked on lock resources with another process and has been chosen "
+                                         "as the deadlock victim. Rerun the transaction.");
+    }
+}
+
+void Session::releaseGates()
+{
+    for (const std::string& key : gates_)
+        engine_.writeGates.release(key, info_.spid);
+    gates_.clear();
+}
+
+void Session::beginWriteTransaction()
+{
+    Connection& c = connection(current_);
+    if (!sqlite3_get_autocommit(c.db.get()))
+        return;
+    acquireGate(current_);
+    execute(c.db.get(), "BEGIN IMMEDIATE");
+}
+
+void Session::endTransaction(bool commit)
+{
+    tranCount_ = 0;
+    std::optional<SqlError> failure;
+    for (auto& [name, c] : connections_) {
+        if (sqlite3_get_autocommit(c.db.get()))
+            continue;
+        try {
+            execute(c.db.get(), commit ? "COMMIT" : "ROLLBACK");
+        } catch (const SqlError& error) {
+            sqlite3_exec(c.db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+            if (!failure)
+                failure = error;
+        }
+    }
+    releaseGates();
+    if (failure)
+        throw *failure;
 }
 
 void Session::closeConnections(const std::string& database)
@@ -115,10 +236,12 @@ std::optional<Value> Session::variable(const std::string& name) const
             return Value(std::int64_t{7});
         if (upper == "@@TEXTSIZE")
             return Value(std::int64_t{2147483647});
-        if (upper == "@@NESTLEVEL" || upper == "@@PROCID" || upper == "@@OPTIONS")
+        if (upper == "@@NESTLEVEL" || upper == "@@PROCID")
             return Value(std::int64_t{0});
+        if (upper == "@@OPTIONS")  // 2: IMPLICIT_TRANSACTIONS, 512: NOCOUNT, 16384: XACT_ABORT
+            return Value(std::int64_t{(implicitTransactions_ ? 2 : 0) | (noCount_ ? 512 : 0) | (xactAbort_ ? 16384 : 0)});
         if (upper == "@@LOCK_TIMEOUT")
-            return Value(std::int64_t{-1});
+            return Value(std::int64_t{lockTimeoutMs_});
         if (upper == "@@MICROSOFTVERSION")
             return Value(std::int64_t{134218488});
         if (upper == "@@IDENTITY") {
@@ -154,6 +277,7 @@ std::vector<TranslateContext::TargetColumn> Session::targetColumns(const std::st
         TranslateContext::TargetColumn column;
         column.name = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
         column.insertable = sqlite3_column_int(raw, 1) == 0 && sqlite3_column_int(raw, 2) == 0 && sqlite3_column_int(raw, 3) != 189;
+        column.identity = sqlite3_column_int(raw, 1) != 0;
         columns.push_back(column);
     }
     // The declared type texts, as the SQLite table carries them.
@@ -182,6 +306,9 @@ TranslateContext Session::translateContext()
     context.variable = [this](const std::string& name) { return variable(name); };
     context.attach = [this](const std::string& db) { return attach(db); };
     context.targetColumns = [this](const std::string& schema, const std::string& table) { return targetColumns(schema, table); };
+    context.identityInsertOn = [this](const std::string& schema, const std::string& table) {
+        return identityInsertOn(schema, table);
+    };
     // Checked once per statement, on the first column name the translator asks about.
     auto checked = std::make_shared<bool>(false);
     context.exactColumn = [this, checked](const std::string& column) -> std::optional<TranslateContext::ExactColumn> {
@@ -271,6 +398,7 @@ void Session::executeBatch(const std::string& sql, ResultSink& sink)
                 sqlite3_exec(c.db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
         tranCount_ = 0;
         connections_.clear();
+        releaseGates();
         sendError(sink, SqlError(6106, 20, 1, "Process ID " + std::to_string(info_.spid) + " was ended by KILL."));
         sink.statementDone(std::nullopt, true);
         return;
@@ -282,6 +410,12 @@ void Session::executeBatch(const std::string& sql, ResultSink& sink)
     }
     source_ = sql;
     cancelled_ = false;
+    struct ActiveSink {
+        Session& session;
+        ResultSink* saved;
+        ActiveSink(Session& s, ResultSink& sink) : session(s), saved(s.activeSink_) { s.activeSink_ = &sink; }
+        ~ActiveSink() { session.activeSink_ = saved; }
+    } active(*this, sink);
     try {
         tokens_ = tokenize(source_);
     } catch (const LexError& error) {
@@ -296,6 +430,7 @@ void Session::executeBatch(const std::string& sql, ResultSink& sink)
     }
     std::vector<Statement> statements;
     try {
+        checkNameLengths(tokens_);
         statements = splitStatements(tokens_);
         syntaxCheck(statements);
     } catch (const SqlError& error) {
@@ -383,11 +518,25 @@ bool Session::runOne(const Statement& statement, ResultSink& sink)
             return !cancelled_;
         }
     } catch (const SqlError& error) {
+        if (error.number == 3617 || cancelRequested()) {
+            // An attention or a lost client: the batch stops and the protocol layer answers for it.
+            cancelled_ = true;
+            return false;
+        }
         lastError_ = error.number;
         sendError(sink, error);
         if (error.number == 515 || error.number == 547 || error.number == 2627 || error.number == 2601)
             sendInfo(sink, 3621, "The statement has been terminated.");
         sink.statementDone(std::nullopt, true);
+        // A deadlock victim loses its transaction, and so does any failure under SET XACT_ABORT ON.
+        if (tranCount_ > 0 && (error.number == 1205 || (xactAbort_ && error.severity > 10))) {
+            try {
+                endTransaction(false);
+            } catch (const SqlError&) {
+                // Rolled back as far as SQLite could; the connection is in autocommit either way.
+            }
+            return false;
+        }
         return error.severity < 20;
     }
     return true;
@@ -415,6 +564,33 @@ void Session::runSimple(std::size_t begin, std::size_t end, ResultSink& sink)
     const bool dml = head.isWord("INSERT") || head.isWord("UPDATE") || head.isWord("DELETE");
     if (!dml)
         commitBulk();
+    const bool databaseStatement = begin + 1 < end && tokens_[begin + 1].isWord("DATABASE");
+    // Under SET IMPLICIT_TRANSACTIONS ON these statements open a transaction, as on SQL Server.
+    if (implicitTransactions_ && tranCount_ == 0 && !databaseStatement &&
+        (dml || head.isWord("SELECT") || head.isWord("CREATE") || head.isWord("ALTER") || head.isWord("DROP") ||
+         head.isWord("TRUNCATE") || head.isWord("GRANT") || head.isWord("REVOKE") || head.isWord("OPEN") ||
+         head.isWord("FETCH")))
+        tranCount_ = 1;
+    const bool reads = head.isWord("SELECT") || head.isWord("SET") || head.isWord("DECLARE") || head.isWord("PRINT") ||
+                       head.isWord("RAISERROR") || head.isWord("USE") || head.isWord("WAITFOR") || head.isWord("KILL") ||
+                       head.isWord("BEGIN") || head.isWord("COMMIT") || head.isWord("ROLLBACK") || head.isWord("SAVE") ||
+                       head.isWord("BACKUP") || head.isWord("RESTORE") || databaseStatement;
+    struct StatementGate {
+        Session* session = nullptr;
+        ~StatementGate()
+        {
+            if (session && session->tranCount_ == 0 && !session->bulkOpen_)
+                session->releaseGates();
+        }
+    } statementGate;
+    if (!reads && tranCount_ > 0) {
+        beginWriteTransaction();  // the transaction's changes stay together until COMMIT or ROLLBACK
+    } else if (dml || head.isWord("TRUNCATE")) {
+        if (!bulkLoading_) {
+            acquireGate(current_);
+            statementGate.session = this;
+        }
+    }
     if (head.isWord("SELECT"))
         return runSelect(begin, end, sink);
     if (dml) {
@@ -463,14 +639,43 @@ void Session::runSimple(std::size_t begin, std::size_t end, ResultSink& sink)
         rowCount_ = 0;
         return done(sink, std::nullopt);
     }
+    if (head.isWord("GRANT") || head.isWord("REVOKE") || head.isWord("DENY"))
+        checkPermissionGrantees(begin, end);
     if (head.isWord("CHECKPOINT") || head.isWord("GRANT") || head.isWord("REVOKE") || head.isWord("DENY")) {
-        // The sandbox has one login with every right; checkpoints are SQLite's business.
+        // The sandbox has one login with every right, so permissions change nothing once their users are known;
+        // checkpoints are SQLite's business.
         rowCount_ = 0;
         return done(sink, std::nullopt);
     }
     if (runDdl(begin, end, sink))
         return;
     throw SqlError(50000, 16, 1, "The Norvane sandbox does not support the " + toUpperAscii(head.text) + " statement.");
+}
+
+void Session::checkPermissionGrantees(std::size_t begin, std::size_t end)
+{
+    // GRANT ... TO a, b / REVOKE ... FROM a / DENY ... TO a: every user or role named must exist here.
+    std::size_t i = begin + 1;
+    int depth = 0;
+    for (; i < end; ++i) {
+        depth += tokens_[i].isSymbol("(") - tokens_[i].isSymbol(")");
+        if (depth == 0 && (tokens_[i].isWord("TO") || tokens_[i].isWord("FROM")))
+            break;
+    }
+    if (i >= end)
+        throwSyntaxError(tokens_, end, begin);
+    for (++i; i < end && !tokens_[i].isWord("WITH") && !tokens_[i].isWord("AS") && !tokens_[i].isWord("CASCADE") &&
+              !tokens_[i].isSymbol(";");
+         ++i) {
+        if (tokens_[i].isSymbol(","))
+            continue;
+        if (!tokens_[i].isName())
+            throwSyntaxError(tokens_, i, begin);
+        StatementHandle lookup = prepare(database(), "SELECT 1 FROM sysusers WHERE name = ?1 COLLATE SQLSERVER");
+        sqlite3_bind_text(lookup.get(), 1, tokens_[i].text.c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(lookup.get()) != SQLITE_ROW)
+            throw SqlError(4604, 16, 1, "There is no such user or group '" + tokens_[i].text + "'.");
+    }
 }
 
 bool Session::runDdl(std::size_t begin, std::size_t end, ResultSink& sink)

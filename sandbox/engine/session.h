@@ -1,6 +1,7 @@
 #pragma once
 // One client session: its current database, connections, variables and transaction
 // state, and the statement handlers that run a batch.
+#include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
@@ -53,6 +54,20 @@ private:
     };
 
     Connection& connection(const std::string& database);
+    // SQLite calls these while a statement runs or waits for a lock (see connection()).
+    static int progressHandler(void* session);
+    static int busyHandler(void* session, int attempts);
+    bool cancelRequested() const;
+    // Writers take their database's gate in turn (WriteGates); the write transaction of an explicit
+    // transaction starts at its first writing statement, holding the gate until COMMIT or ROLLBACK.
+    void acquireGate(const std::string& database);
+    void releaseGates();
+    void beginWriteTransaction();
+    void endTransaction(bool commit);
+    void runSetOption(std::size_t begin, std::size_t end);
+    void runIdentityInsert(std::size_t begin, std::size_t end);
+    void checkPermissionGrantees(std::size_t begin, std::size_t end);
+    bool identityInsertOn(const std::string& schema, const std::string& table) const;
     void closeConnections(const std::string& database);
     TranslateContext translateContext();
     std::vector<TranslateContext::TargetColumn> targetColumns(const std::string& schema, const std::string& table);
@@ -108,6 +123,18 @@ private:
     bool bulkLoading_ = false;
     bool bulkOpen_ = false;
     bool cancelled_ = false;
+    ResultSink* activeSink_ = nullptr;  // the running batch's, for cancellation while SQLite works
+    std::chrono::steady_clock::time_point busySince_{};
+    int lockTimeoutMs_ = -1;  // SET LOCK_TIMEOUT; -1 waits as long as it takes
+    bool implicitTransactions_ = false;
+    bool xactAbort_ = false;
+    int execDepth_ = 0;  // EXEC ('...') nesting
+    std::set<std::string> gates_;  // lower-case names of the databases whose gate this session holds
+    struct {
+        std::string database;  // lower-case; empty when IDENTITY_INSERT is OFF everywhere
+        std::string owner;
+        std::string table;
+    } identityInsert_;
     std::uint64_t seenGeneration_ = 0;
     struct {
         std::string database;

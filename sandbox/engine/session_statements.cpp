@@ -73,18 +73,162 @@ void Session::runSet(std::size_t begin, std::size_t end, ResultSink& sink)
         rowCount_ = 1;
         return done(sink, std::nullopt);
     }
-    if (target.isWord("NOCOUNT"))
-        noCount_ = tokens_[begin + 2].isWord("ON");
-    if (target.isWord("ROWCOUNT")) {
-        Value limit = evaluate(begin + 2, end);
-        if (!std::holds_alternative<std::int64_t>(limit))
-            throwSyntaxError(tokens_, begin + 2, begin);
-        rowLimit_ = std::max<std::int64_t>(std::get<std::int64_t>(limit), 0);
-    }
-    // Session options clients send (ANSI_*, QUOTED_IDENTIFIER, TEXTSIZE, DATEFORMAT, LOCK_TIMEOUT,
-    // TRANSACTION ISOLATION LEVEL, ...) do not change how the sandbox answers.
+    runSetOption(begin, end);
     rowCount_ = 0;
     sink.statementDone(std::nullopt, false);
+}
+
+namespace {
+
+// SET options SQL Server 2000 knows that take ON or OFF. Those in statementOptions change what a
+// statement does in ways the sandbox does not imitate, so only OFF is accepted for them.
+constexpr std::string_view onOffOptions[] = {
+    "ANSI_DEFAULTS", "ANSI_NULL_DFLT_OFF", "ANSI_NULL_DFLT_ON", "ANSI_NULLS", "ANSI_PADDING", "ANSI_WARNINGS",
+    "ARITHABORT", "ARITHIGNORE", "CONCAT_NULL_YIELDS_NULL", "CURSOR_CLOSE_ON_COMMIT", "DISABLE_DEF_CNST_CHK",
+    "FORCEPLAN", "NO_BROWSETABLE", "NOCOUNT", "NUMERIC_ROUNDABORT", "QUOTED_IDENTIFIER", "REMOTE_PROC_TRANSACTIONS",
+    "IMPLICIT_TRANSACTIONS", "XACT_ABORT", "NOEXEC", "PARSEONLY", "FMTONLY", "SHOWPLAN_ALL", "SHOWPLAN_TEXT"};
+constexpr std::string_view statementOptions[] = {"NOEXEC", "PARSEONLY", "FMTONLY", "SHOWPLAN_ALL", "SHOWPLAN_TEXT"};
+// Options that take a value (or words) of their own.
+constexpr std::string_view valueOptions[] = {"DATEFIRST", "DATEFORMAT", "DEADLOCK_PRIORITY", "FIPS_FLAGGER", "LANGUAGE",
+                                             "LOCK_TIMEOUT", "QUERY_GOVERNOR_COST_LIMIT", "ROWCOUNT", "TEXTSIZE",
+                                             "TRANSACTION", "CONTEXT_INFO", "OFFSETS", "STATISTICS", "IDENTITY_INSERT"};
+
+template <std::size_t N>
+bool listed(const Token& token, const std::string_view (&words)[N])
+{
+    for (std::string_view w : words)
+        if (token.isWord(w))
+            return true;
+    return false;
+}
+
+SqlError unknownSetOption(const std::string& name)
+{
+    return SqlError(195, 15, 5, "'" + name + "' is not a recognized SET option.");
+}
+
+}  // namespace
+
+void Session::runSetOption(std::size_t begin, std::size_t end)
+{
+    const Token& option = tokens_[begin + 1];
+    if (!option.isName())
+        throwSyntaxError(tokens_, begin + 1, begin);
+    if (listed(option, valueOptions)) {
+        if (option.isWord("IDENTITY_INSERT"))
+            return runIdentityInsert(begin, end);
+        if (option.isWord("ROWCOUNT") || option.isWord("LOCK_TIMEOUT")) {
+            Value value = evaluate(begin + 2, end);
+            if (!std::holds_alternative<std::int64_t>(value))
+                throwSyntaxError(tokens_, begin + 2, begin);
+            const std::int64_t n = std::get<std::int64_t>(value);
+            if (option.isWord("ROWCOUNT"))
+                rowLimit_ = std::max<std::int64_t>(n, 0);
+            else
+                lockTimeoutMs_ = static_cast<int>(std::clamp<std::int64_t>(n, -1, INT32_MAX));
+        }
+        // DATEFORMAT, LANGUAGE, TEXTSIZE, TRANSACTION ISOLATION LEVEL, ... do not change the sandbox's answers.
+        return;
+    }
+    // SET a, b, c ON | OFF
+    std::size_t last = end;
+    while (last > begin + 1 && tokens_[last - 1].isSymbol(";"))
+        --last;
+    if (last <= begin + 2 || !(tokens_[last - 1].isWord("ON") || tokens_[last - 1].isWord("OFF"))) {
+        if (!listed(option, onOffOptions))
+            throw unknownSetOption(option.text);
+        throwSyntaxError(tokens_, last > begin + 2 ? last - 1 : begin + 2, begin);
+    }
+    const bool on = tokens_[last - 1].isWord("ON");
+    for (std::size_t i = begin + 1; i < last - 1; i += 2) {
+        const Token& name = tokens_[i];
+        if (!name.isName())
+            throwSyntaxError(tokens_, i, begin);
+        if (!listed(name, onOffOptions))
+            throw unknownSetOption(name.text);
+        if (i + 1 < last - 1 && !tokens_[i + 1].isSymbol(","))
+            throwSyntaxError(tokens_, i + 1, begin);
+    }
+    for (std::size_t i = begin + 1; i < last - 1; i += 2) {
+        const Token& name = tokens_[i];
+        if (on && listed(name, statementOptions))
+            throw SqlError(50000, 16, 1, "The Norvane sandbox does not support SET " + toUpperAscii(name.text) + " ON.");
+        if (name.isWord("NOCOUNT"))
+            noCount_ = on;
+        else if (name.isWord("IMPLICIT_TRANSACTIONS"))
+            implicitTransactions_ = on;
+        else if (name.isWord("XACT_ABORT"))
+            xactAbort_ = on;
+    }
+}
+
+void Session::runIdentityInsert(std::size_t begin, std::size_t end)
+{
+    // SET IDENTITY_INSERT [[database.]owner.]table ON | OFF
+    std::size_t last = end;
+    while (last > begin && tokens_[last - 1].isSymbol(";"))
+        --last;
+    if (last < begin + 4 || !(tokens_[last - 1].isWord("ON") || tokens_[last - 1].isWord("OFF")))
+        throwSyntaxError(tokens_, std::min(last, end), begin);
+    const bool on = tokens_[last - 1].isWord("ON");
+    std::vector<std::string> parts;
+    std::string written;
+    for (std::size_t i = begin + 2; i < last - 1; ++i) {
+        const Token& t = tokens_[i];
+        if (t.isSymbol(".")) {
+            if (i + 1 < last - 1 && tokens_[i + 1].isSymbol("."))
+                parts.emplace_back();
+            written += ".";
+            continue;
+        }
+        if (!t.isName() || (i > begin + 2 && !tokens_[i - 1].isSymbol(".")))
+            throwSyntaxError(tokens_, i, begin);
+        parts.push_back(t.text);
+        written += t.text;
+    }
+    if (parts.empty() || parts.size() > 3)
+        throwSyntaxError(tokens_, begin + 2, begin);
+    const std::string table = parts.back();
+    const std::string owner = parts.size() >= 2 && !parts[parts.size() - 2].empty() ? parts[parts.size() - 2] : "dbo";
+    const std::string databaseName = parts.size() == 3 && !parts[0].empty() ? parts[0] : current_;
+    auto entry = engine_.registry.find(databaseName);
+    if (!entry)
+        throw SqlError(911, 16, 1, "Could not locate entry in sysdatabases for database '" + databaseName +
+                                       "'. No entry found with that name. Make sure that the name is entered correctly.");
+    const std::string prefix = equalsIgnoreCase(entry->name, current_) ? "" : quoteIdentifier(attach(entry->name)) + ".";
+    // Does the table exist, and has it an identity column?
+    StatementHandle lookup = prepare(database(), "SELECT (SELECT COUNT(*) FROM " + prefix + "syscolumns c WHERE c.id = o.id AND "
+                                                 "c.number = 0 AND (c.status & 128) <> 0), o.name FROM " + prefix +
+                                                 "sysobjects o JOIN " + prefix + "sysusers u ON u.uid = o.uid WHERE o.name = ?1 "
+                                                 "COLLATE SQLSERVER AND u.name = ?2 COLLATE SQLSERVER AND o.xtype = 'U'");
+    sqlite3_bind_text(lookup.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(lookup.get(), 2, owner.c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(lookup.get()) != SQLITE_ROW)
+        throw invalidObjectName(written);
+    const bool hasIdentity = sqlite3_column_int(lookup.get(), 0) > 0;
+    const std::string tableName = reinterpret_cast<const char*>(sqlite3_column_text(lookup.get(), 1));
+    if (!hasIdentity)
+        throw SqlError(8106, 16, 1, "Table '" + written + "' does not have the identity property. Cannot perform SET operation.");
+    const bool isCurrent = equalsIgnoreCase(identityInsert_.database, entry->name) &&
+                           equalsIgnoreCase(identityInsert_.owner, owner) && equalsIgnoreCase(identityInsert_.table, tableName);
+    if (!on) {
+        if (isCurrent)
+            identityInsert_ = {};
+        return;
+    }
+    if (!identityInsert_.database.empty() && !isCurrent)
+        throw SqlError(8107, 16, 1, "IDENTITY_INSERT is already ON for table '" + identityInsert_.database + "." +
+                                        identityInsert_.owner + "." + identityInsert_.table +
+                                        "'. Cannot perform SET operation for table '" + written + "'.");
+    identityInsert_ = {entry->name, owner, tableName};
+}
+
+bool Session::identityInsertOn(const std::string& schema, const std::string& table) const
+{
+    if (identityInsert_.database.empty() || !equalsIgnoreCase(identityInsert_.table, table))
+        return false;
+    return schema.empty() ? equalsIgnoreCase(identityInsert_.database, current_)
+                          : equalsIgnoreCase(identityInsert_.database, schema);
 }
 
 void Session::runDeclare(std::size_t begin, std::size_t end, ResultSink& sink)
@@ -214,28 +358,21 @@ void Session::runRaiserror(std::size_t begin, std::size_t end, ResultSink& sink)
 void Session::runTransaction(std::size_t begin, std::size_t, ResultSink& sink)
 {
     const Token& head = tokens_[begin];
-    sqlite3* db = database();
     if (head.isWord("BEGIN")) {
-        if (tranCount_ == 0) {
+        // SQLite's transaction starts with the first statement that writes (see runSimple): reads before it
+        // see committed data, as under SQL Server's READ COMMITTED, and never block a writer.
+        if (tranCount_ == 0)
             commitBulk();
-            if (sqlite3_get_autocommit(db))
-                execute(db, "BEGIN");
-        }
         ++tranCount_;
     } else if (head.isWord("COMMIT")) {
         if (tranCount_ == 0)
             throw SqlError(3902, 16, 1, "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION.");
         if (--tranCount_ == 0)
-            for (auto& [name, c] : connections_)
-                if (!sqlite3_get_autocommit(c.db.get()))
-                    execute(c.db.get(), "COMMIT");
+            endTransaction(true);
     } else if (head.isWord("ROLLBACK")) {
         if (tranCount_ == 0)
             throw SqlError(3903, 16, 1, "The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION.");
-        tranCount_ = 0;
-        for (auto& [name, c] : connections_)
-            if (!sqlite3_get_autocommit(c.db.get()))
-                execute(c.db.get(), "ROLLBACK");
+        endTransaction(false);
     } else {
         throw SqlError(50000, 16, 1, "The Norvane sandbox does not support savepoints (SAVE TRANSACTION).");
     }
@@ -326,12 +463,30 @@ void Session::runExecute(std::size_t begin, std::size_t end, ResultSink& sink)
         Value text = evaluate(i, end);
         if (!std::holds_alternative<std::string>(text))
             throwSyntaxError(tokens_, i, begin);
-        Session& self = *this;
-        std::vector<Token> savedTokens = std::move(tokens_);
-        std::string savedSource = std::move(source_);
-        self.executeBatch(std::get<std::string>(text), sink);
-        tokens_ = std::move(savedTokens);
-        source_ = std::move(savedSource);
+        // SQL Server allows 32 levels; the text runs in a scope of its own, without the caller's variables.
+        constexpr int maxExecDepth = 32;
+        if (execDepth_ >= maxExecDepth)
+            throw SqlError(217, 16, 1, "Maximum stored procedure, function, trigger, or view nesting level exceeded (limit 32).");
+        struct Scope {
+            Session& session;
+            std::vector<Token> tokens;
+            std::string source;
+            std::map<std::string, Variable> variables;
+            explicit Scope(Session& s)
+                : session(s), tokens(std::move(s.tokens_)), source(std::move(s.source_)), variables(std::move(s.variables_))
+            {
+                s.variables_.clear();
+                ++s.execDepth_;
+            }
+            ~Scope()
+            {
+                --session.execDepth_;
+                session.tokens_ = std::move(tokens);
+                session.source_ = std::move(source);
+                session.variables_ = std::move(variables);
+            }
+        } scope(*this);
+        executeBatch(std::get<std::string>(text), sink);
         return;
     }
     if (tokens_[i].kind == TokenKind::Variable && tokens_[i + 1].isSymbol("="))

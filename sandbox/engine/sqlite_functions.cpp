@@ -130,34 +130,53 @@ void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 
 // ---- arithmetic and strings --------------------------------------------------
 
-void addFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+// One operand of T-SQL's +, as SQLite hands it over or as a previous step left it.
+struct AddOperand {
+    int type = SQLITE_NULL;
+    std::int64_t integer = 0;
+    double real = 0;
+    std::string bytes;  // text or blob
+};
+
+AddOperand addOperand(sqlite3_value* value)
 {
-    int ta = sqlite3_value_type(argv[0]);
-    int tb = sqlite3_value_type(argv[1]);
-    if (ta == SQLITE_NULL || tb == SQLITE_NULL)
-        return sqlite3_result_null(ctx);
-    if (ta == SQLITE_TEXT && tb == SQLITE_TEXT)
-        return resultText(ctx, textArg(argv[0]) + textArg(argv[1]));
-    if (ta == SQLITE_BLOB && tb == SQLITE_BLOB) {
-        std::string joined = textArg(argv[0]) + textArg(argv[1]);
-        return sqlite3_result_blob(ctx, joined.data(), static_cast<int>(joined.size()), SQLITE_TRANSIENT);
+    AddOperand operand;
+    operand.type = sqlite3_value_type(value);
+    if (operand.type == SQLITE_INTEGER)
+        operand.integer = sqlite3_value_int64(value);
+    else if (operand.type == SQLITE_FLOAT)
+        operand.real = sqlite3_value_double(value);
+    else if (operand.type != SQLITE_NULL)
+        operand.bytes = textArg(value);
+    return operand;
+}
+
+// left + right into left, as SQL Server adds or concatenates; false (with the error set) when it fails.
+bool addInto(sqlite3_context* ctx, AddOperand& left, const AddOperand& right)
+{
+    if (left.type == SQLITE_NULL || right.type == SQLITE_NULL) {
+        left = AddOperand{};
+        return true;
+    }
+    if ((left.type == SQLITE_TEXT && right.type == SQLITE_TEXT) || (left.type == SQLITE_BLOB && right.type == SQLITE_BLOB)) {
+        left.bytes += right.bytes;
+        return true;
     }
     // A string meets a number: SQL Server converts the string to the number's type.
-    auto number = [&](sqlite3_value* v, int type, bool& isInt, std::int64_t& i, double& d) -> bool {
-        if (type == SQLITE_INTEGER) {
+    auto number = [&](const AddOperand& v, bool& isInt, std::int64_t& i, double& d) -> bool {
+        if (v.type == SQLITE_INTEGER) {
             isInt = true;
-            i = sqlite3_value_int64(v);
+            i = v.integer;
             return true;
         }
-        if (type == SQLITE_FLOAT) {
+        if (v.type == SQLITE_FLOAT) {
             isInt = false;
-            d = sqlite3_value_double(v);
+            d = v.real;
             return true;
         }
-        std::string text = textArg(v);
-        auto parsed = parseNumber(text);
+        auto parsed = parseNumber(v.bytes);
         if (!parsed) {
-            resultError(ctx, 245, 16, "Syntax error converting the varchar value '" + text + "' to a column of data type int.");
+            resultError(ctx, 245, 16, "Syntax error converting the varchar value '" + v.bytes + "' to a column of data type int.");
             return false;
         }
         isInt = parsed->isInteger;
@@ -168,15 +187,45 @@ void addFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
     bool ia = false, ib = false;
     std::int64_t xa = 0, xb = 0;
     double da = 0, db = 0;
-    if (!number(argv[0], ta, ia, xa, da) || !number(argv[1], tb, ib, xb, db))
-        return;
+    if (!number(left, ia, xa, da) || !number(right, ib, xb, db))
+        return false;
     if (ia && ib) {
         std::int64_t sum = 0;
-        if (__builtin_add_overflow(xa, xb, &sum))
-            return resultError(ctx, 8115, 16, "Arithmetic overflow error converting expression to data type bigint.");
-        return sqlite3_result_int64(ctx, sum);
+        if (__builtin_add_overflow(xa, xb, &sum)) {
+            resultError(ctx, 8115, 16, "Arithmetic overflow error converting expression to data type bigint.");
+            return false;
+        }
+        left = AddOperand{};
+        left.type = SQLITE_INTEGER;
+        left.integer = sum;
+        return true;
     }
-    sqlite3_result_double(ctx, (ia ? static_cast<double>(xa) : da) + (ib ? static_cast<double>(xb) : db));
+    const double total = (ia ? static_cast<double>(xa) : da) + (ib ? static_cast<double>(xb) : db);
+    left = AddOperand{};
+    left.type = SQLITE_FLOAT;
+    left.real = total;
+    return true;
+}
+
+// tsql_add(a, b, c, ...) is ((a + b) + c) + ...: one call for a whole run of +.
+void addFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    AddOperand sum = addOperand(argv[0]);
+    for (int i = 1; i < argc; ++i)
+        if (!addInto(ctx, sum, addOperand(argv[i])))
+            return;
+    switch (sum.type) {
+    case SQLITE_NULL:
+        return sqlite3_result_null(ctx);
+    case SQLITE_INTEGER:
+        return sqlite3_result_int64(ctx, sum.integer);
+    case SQLITE_FLOAT:
+        return sqlite3_result_double(ctx, sum.real);
+    case SQLITE_BLOB:
+        return sqlite3_result_blob(ctx, sum.bytes.data(), static_cast<int>(sum.bytes.size()), SQLITE_TRANSIENT);
+    default:
+        return resultText(ctx, sum.bytes);
+    }
 }
 
 // a / b and a % b with SQL Server's divide-by-zero error; integers divide as integers.
@@ -304,14 +353,17 @@ void substringFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     if (isNull(argv[0]) || isNull(argv[1]) || isNull(argv[2]))
         return sqlite3_result_null(ctx);
-    std::int64_t start = sqlite3_value_int64(argv[1]);
+    const std::vector<std::string> characters = utf8Characters(textArg(argv[0]));
+    // Start and length far outside the text cannot change the answer: clip them so the sums cannot overflow.
+    const std::int64_t span = static_cast<std::int64_t>(characters.size()) + 2;
+    std::int64_t start = std::clamp<std::int64_t>(sqlite3_value_int64(argv[1]), -span, span);
     std::int64_t length = sqlite3_value_int64(argv[2]);
     if (length < 0)
         return resultError(ctx, 536, 16, "Invalid length parameter passed to the substring function.");
+    length = std::min<std::int64_t>(length, 2 * span);
     // Characters start..start+length-1 of the 1-based string, clipped to it.
     std::int64_t first = std::max<std::int64_t>(start, 1);
     std::int64_t last = start + length - 1;
-    const std::vector<std::string> characters = utf8Characters(textArg(argv[0]));
     if (last < first)
         return resultText(ctx, "");
     resultText(ctx, joinCharacters(characters, static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first + 1)));
@@ -351,6 +403,23 @@ void trimFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
     resultText(ctx, text);
 }
 
+// The longest text a string function returns, in characters, as SQL Server 2000 limits varchar results.
+constexpr std::size_t maxFunctionResultCharacters = 8000;
+
+// text cut to at most maxFunctionResultCharacters characters, at a character boundary.
+void clipResult(std::string& text)
+{
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+            continue;
+        if (++characters > maxFunctionResultCharacters) {
+            text.resize(i);
+            return;
+        }
+    }
+}
+
 void replaceFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     if (isNull(argv[0]) || isNull(argv[1]) || isNull(argv[2]))
@@ -358,11 +427,19 @@ void replaceFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
     std::string text = textArg(argv[0]);
     const std::string from = textArg(argv[1]);
     const std::string to = textArg(argv[2]);
+    // Each character is at most 4 bytes: past that many bytes the result is cut anyway.
+    const std::size_t byteLimit = maxFunctionResultCharacters * 4;
     std::string out;
     std::size_t at = 0;
-    for (std::size_t found; (found = findIgnoringCase(text, from, at)) != std::string::npos; at = found + from.size())
-        out += text.substr(at, found - at) + to;
-    resultText(ctx, out + text.substr(at));
+    for (std::size_t found; out.size() <= byteLimit && (found = findIgnoringCase(text, from, at)) != std::string::npos;
+         at = found + from.size()) {
+        out.append(text, at, found - at);
+        out += to;
+    }
+    if (out.size() <= byteLimit)
+        out.append(text, at, std::string::npos);
+    clipResult(out);
+    resultText(ctx, out);
 }
 
 void spaceFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
@@ -372,18 +449,33 @@ void spaceFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
     std::int64_t n = sqlite3_value_int64(argv[0]);
     if (n < 0)
         return sqlite3_result_null(ctx);
-    resultText(ctx, std::string(static_cast<std::size_t>(std::min<std::int64_t>(n, 8000)), ' '));
+    resultText(ctx, std::string(static_cast<std::size_t>(std::min<std::int64_t>(n, maxFunctionResultCharacters)), ' '));
 }
 
 void replicateFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     if (isNull(argv[0]) || isNull(argv[1]) || sqlite3_value_int64(argv[1]) < 0)
         return sqlite3_result_null(ctx);
-    std::string text = textArg(argv[0]);
+    const std::string text = textArg(argv[0]);
+    const std::int64_t count = sqlite3_value_int64(argv[1]);
     std::string out;
-    for (std::int64_t i = 0; i < sqlite3_value_int64(argv[1]) && out.size() < 8000; ++i)
+    // An empty text repeated any number of times stays empty; otherwise the result stops at the limit.
+    for (std::int64_t i = 0; !text.empty() && i < count && out.size() < maxFunctionResultCharacters * 4; ++i)
         out += text;
+    clipResult(out);
     resultText(ctx, out);
+}
+
+// a ^ b ^ c ... on integers, NULL when any is NULL.
+void bitXorFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    std::int64_t result = 0;
+    for (int i = 0; i < argc; ++i) {
+        if (isNull(argv[i]))
+            return sqlite3_result_null(ctx);
+        result ^= sqlite3_value_int64(argv[i]);
+    }
+    sqlite3_result_int64(ctx, result);
 }
 
 void reverseFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
@@ -406,8 +498,11 @@ void stuffFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
     if (start < 1 || start > static_cast<std::int64_t>(characters.size()) || length < 0)
         return sqlite3_result_null(ctx);
     std::size_t s = static_cast<std::size_t>(start - 1);
-    resultText(ctx, joinCharacters(characters, 0, s) + textArg(argv[3]) +
-                        joinCharacters(characters, s + static_cast<std::size_t>(length), characters.size()));
+    const std::size_t removed = static_cast<std::size_t>(std::min<std::int64_t>(length, static_cast<std::int64_t>(characters.size())));
+    std::string out = joinCharacters(characters, 0, s) + textArg(argv[3]) +
+                      joinCharacters(characters, s + removed, characters.size());
+    clipResult(out);
+    resultText(ctx, out);
 }
 
 void strFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
@@ -589,11 +684,11 @@ void registerTsqlFunctions(sqlite3* db, const ConnectionContext* context)
     const int flags = SQLITE_UTF8;
     const int deterministic = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     static const FunctionEntry plain[] = {
-        {"like", 2, likeFunction}, {"like", 3, likeFunction}, {"tsql_add", 2, addFunction},
+        {"like", 2, likeFunction}, {"like", 3, likeFunction}, {"tsql_add", -1, addFunction},
         {"len", 1, lenFunction}, {"datalength", 1, dataLengthFunction}, {"charindex", 2, charIndexFunction},
         {"charindex", 3, charIndexFunction}, {"patindex", 2, patIndexFunction}, {"tsql_substring", 3, substringFunction},
         {"tsql_right", 2, rightFunction}, {"tsql_replace", 3, replaceFunction}, {"tsql_space", 1, spaceFunction},
-        {"tsql_replicate", 2, replicateFunction}, {"tsql_reverse", 1, reverseFunction}, {"tsql_stuff", 4, stuffFunction},
+        {"tsql_replicate", 2, replicateFunction}, {"tsql_bitxor", -1, bitXorFunction}, {"tsql_reverse", 1, reverseFunction}, {"tsql_stuff", 4, stuffFunction},
         {"tsql_str", 1, strFunction}, {"tsql_str", 2, strFunction}, {"tsql_str", 3, strFunction},
         {"tsql_convert", 3, convertFunction}, {"tsql_dateliteral", 2, dateLiteralFunction}, {"tsql_isnumeric", 1, isNumericFunction}, {"tsql_isdate", 1, isDateFunction},
     };

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/nesting.h"
 #include "engine/sql_error.h"
 
 namespace sandbox {
@@ -110,6 +111,12 @@ void throwSqliteError(sqlite3* db, int code)
         std::size_t close = open == std::string::npos ? open : message.find('"', open + 1);
         throw syntaxErrorNear(close == std::string::npos ? "" : message.substr(open + 1, close - open - 1));
     }
+    // SQLite's own bounds on how deeply a statement may nest.
+    if (message.find("parser stack overflow") != std::string::npos ||
+        message.rfind("Expression tree is too large", 0) == 0 || message.rfind("too many levels of", 0) == 0)
+        throw nestedTooDeeply();
+    if ((code & 0xff) == SQLITE_INTERRUPT)
+        throw SqlError(3617, 16, 1, "The statement was cancelled.");
     if ((code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED)
         throw SqlError(1222, 16, 1, "Lock request time out period exceeded.");
     throw SqlError(50000, 16, 1, "The Norvane sandbox could not run this statement: " + message);

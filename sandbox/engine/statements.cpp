@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "engine/nesting.h"
 #include "engine/sql_error.h"
 #include "engine/translator.h"
 
@@ -54,6 +55,7 @@ private:
 
     Statement statement(bool batchStart)
     {
+        NestingLevel level;  // IF and BEGIN...END blocks nest by recursion
         const Token& first = tokens_[pos_];
         Statement s;
         s.begin = pos_;
@@ -111,6 +113,7 @@ private:
         const bool isInsert = !condition && head.isWord("INSERT");
         const bool isUpdate = !condition && head.isWord("UPDATE");
         const bool isAlter = !condition && head.isWord("ALTER");
+        const bool isCreate = !condition && head.isWord("CREATE");
         const bool isPermission = !condition && isWordIn(head, {"GRANT", "REVOKE", "DENY"});
         bool insertHasSource = false;
         bool updateHasSet = false;
@@ -161,7 +164,9 @@ private:
                 updateHasSet = true;
                 continue;
             }
-            if ((t.isWord("DELETE") || t.isWord("UPDATE")) && previous.isWord("ON"))
+            // REFERENCES ... ON DELETE / ON UPDATE inside CREATE or ALTER TABLE; elsewhere (SET NOCOUNT ON
+            // UPDATE ...) the word starts the next statement.
+            if ((t.isWord("DELETE") || t.isWord("UPDATE")) && previous.isWord("ON") && (isAlter || isCreate))
                 continue;
             if (t.isWord("ROLLBACK") && previous.isWord("WITH"))  // ALTER DATABASE ... WITH ROLLBACK IMMEDIATE
                 continue;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "engine/exact_decimal.h"
+#include "engine/nesting.h"
 #include "engine/sql_error.h"
 #include "engine/translator.h"
 #include "engine/value_text.h"
@@ -124,6 +125,7 @@ private:
     std::string lastSchema_;  // the last object name read, as SQLite names it
     std::string lastTable_;
     std::vector<WrittenName> names_;
+    int caseDepth_ = 0;
 
     // ---- token access --------------------------------------------------
     const Token& peek(std::size_t ahead = 0) const
@@ -181,6 +183,7 @@ private:
     // ---- queries -------------------------------------------------------
     std::string query(std::vector<SelectItem>* items)
     {
+        NestingLevel level;
         std::string sql;
         std::string limit;
         bool percent = false;
@@ -363,6 +366,7 @@ private:
 
     std::string tablePrimary()
     {
+        NestingLevel level;
         std::string sql;
         if (acceptSymbol("(")) {
             if (peekWord("SELECT")) {
@@ -467,32 +471,79 @@ private:
     }
 
     // ---- expressions ---------------------------------------------------
-    Expr expression() { return orExpression(); }
+    Expr expression()
+    {
+        NestingLevel level;
+        return orExpression();
+    }
+
+    // A run of OR (or AND) operands. SQLite limits how deep an expression tree may be, so a long run is
+    // written as a balanced tree, which gives the same answer for these operators; a short one stays flat.
+    static std::string logicalChain(const std::vector<std::string>& operands, std::string_view op)
+    {
+        std::size_t size = 0;
+        for (const std::string& operand : operands)
+            size += operand.size() + op.size() + 4;
+        std::string out;
+        out.reserve(size);
+        constexpr std::size_t flatLimit = 16;
+        if (operands.size() <= flatLimit) {
+            for (std::size_t i = 0; i < operands.size(); ++i) {
+                if (i)
+                    out += op;
+                out += operands[i];
+            }
+            return out;
+        }
+        appendBalanced(out, operands, 0, operands.size(), op);
+        return out;
+    }
+
+    static void appendBalanced(std::string& out, const std::vector<std::string>& operands, std::size_t low,
+                               std::size_t high, std::string_view op)
+    {
+        if (high - low == 1) {
+            out += operands[low];
+            return;
+        }
+        const std::size_t middle = low + (high - low) / 2;
+        out += '(';
+        appendBalanced(out, operands, low, middle, op);
+        out += op;
+        appendBalanced(out, operands, middle, high, op);
+        out += ')';
+    }
 
     Expr orExpression()
     {
-        Expr left = andExpression();
-        while (acceptWord("OR")) {
-            Expr right = andExpression();
-            left = Expr{left.sql + " OR " + right.sql, Kind::Number, "", ""};
-        }
-        return left;
+        Expr first = andExpression();
+        if (!peekWord("OR"))
+            return first;
+        std::vector<std::string> operands;
+        operands.push_back(std::move(first.sql));
+        while (acceptWord("OR"))
+            operands.push_back(andExpression().sql);
+        return Expr{logicalChain(operands, " OR "), Kind::Number, "", ""};
     }
 
     Expr andExpression()
     {
-        Expr left = notExpression();
-        while (acceptWord("AND")) {
-            Expr right = notExpression();
-            left = Expr{left.sql + " AND " + right.sql, Kind::Number, "", ""};
-        }
-        return left;
+        Expr first = notExpression();
+        if (!peekWord("AND"))
+            return first;
+        std::vector<std::string> operands;
+        operands.push_back(std::move(first.sql));
+        while (acceptWord("AND"))
+            operands.push_back(notExpression().sql);
+        return Expr{logicalChain(operands, " AND "), Kind::Number, "", ""};
     }
 
     Expr notExpression()
     {
-        if (acceptWord("NOT"))
+        if (acceptWord("NOT")) {
+            NestingLevel level;
             return Expr{"NOT " + notExpression().sql, Kind::Number, "", ""};
+        }
         return predicate();
     }
 
@@ -574,61 +625,136 @@ private:
         return left;
     }
 
+    // A left-associative run of binary operators, a op b op c ..., written in one pass (no copying of what
+    // came before) and as flat as SQLite's parser needs: operators SQLite ranks alike need no parentheses
+    // between them, and a run of + or ^ that SQLite cannot write as an operator is one function call.
+    enum class Group { None, Additive, Concat, Bitwise, Multiplicative, Call };
+    struct ChainBuilder {
+        std::vector<std::string> opens;  // written in reverse before the first operand
+        std::string tail;
+        Group group = Group::None;
+        std::string function;  // the open call while group is Call
+        int arguments = 0;
+        // SQLite takes at most 127 arguments to a function.
+        static constexpr int maxArguments = 100;
+
+        void closeCall()
+        {
+            if (group != Group::Call)
+                return;
+            tail += ')';
+            group = Group::None;  // a call is an operand of its own
+        }
+        void op(Group g, std::string_view text, const std::string& right)
+        {
+            closeCall();
+            if (group != Group::None && group != g) {
+                opens.push_back("(");
+                tail += ')';
+            }
+            tail += ' ';
+            tail += text;
+            tail += ' ';
+            tail += right;
+            group = g;
+        }
+        void call(const std::string& name, const std::string& right)
+        {
+            if (group == Group::Call && (function != name || arguments >= maxArguments))
+                closeCall();
+            if (group != Group::Call) {
+                opens.push_back(name + "(");
+                group = Group::Call;
+                function = name;
+                arguments = 1;
+            }
+            tail += ", ";
+            tail += right;
+            ++arguments;
+        }
+        Expr finish(Expr first, Kind kind)
+        {
+            if (opens.empty() && tail.empty())
+                return first;
+            // An operator at the top is enclosed once, so the result stands alone wherever it goes
+            // (a column DEFAULT, an operand of another operator).
+            if (group != Group::None && group != Group::Call) {
+                opens.push_back("(");
+                tail += ')';
+            }
+            closeCall();
+            std::size_t size = first.sql.size() + tail.size();
+            for (const std::string& open : opens)
+                size += open.size();
+            std::string sql;
+            sql.reserve(size);
+            for (auto it = opens.rbegin(); it != opens.rend(); ++it)
+                sql += *it;
+            sql += first.sql;
+            sql += tail;
+            return Expr{std::move(sql), kind, "", ""};
+        }
+    };
+
     Expr additive()
     {
-        Expr left = multiplicative();
+        Expr first = multiplicative();
+        ChainBuilder chain;
+        Kind kind = first.kind;
         for (;;) {
             const Token& t = peek();
             if (t.isSymbol("+")) {
                 take();
                 Expr right = multiplicative();
-                left = add(left, right);
+                // + concatenates two strings, adds two numbers and leaves anything else to tsql_add.
+                if (kind == Kind::String && right.kind == Kind::String)
+                    chain.op(Group::Concat, "||", right.sql);
+                else if (kind == Kind::Number && right.kind == Kind::Number)
+                    chain.op(Group::Additive, "+", right.sql);
+                else
+                    chain.call("tsql_add", right.sql);
+                kind = kind == right.kind && kind != Kind::Unknown ? kind : Kind::Unknown;
             } else if (t.isSymbol("-") || t.isSymbol("&") || t.isSymbol("|") || t.isSymbol("^")) {
-                std::string op = take().text;
+                const std::string op = take().text;
                 Expr right = multiplicative();
                 if (op == "^")
-                    left = Expr{"((" + left.sql + ") | (" + right.sql + ")) - ((" + left.sql + ") & (" + right.sql + "))",
-                                Kind::Number, "", ""};
+                    chain.call("tsql_bitxor", right.sql);
                 else
-                    left = Expr{"(" + left.sql + " " + op + " " + right.sql + ")", Kind::Number, "", ""};
+                    chain.op(op == "-" ? Group::Additive : Group::Bitwise, op, right.sql);
+                kind = Kind::Number;
             } else {
-                return left;
+                return chain.finish(std::move(first), kind);
             }
         }
     }
 
-    static Expr add(const Expr& left, const Expr& right)
-    {
-        if (left.kind == Kind::String && right.kind == Kind::String)
-            return Expr{"(" + left.sql + " || " + right.sql + ")", Kind::String, "", ""};
-        if (left.kind == Kind::Number && right.kind == Kind::Number)
-            return Expr{"(" + left.sql + " + " + right.sql + ")", Kind::Number, "", ""};
-        Kind kind = (left.kind == Kind::String || right.kind == Kind::String) ? Kind::Unknown : Kind::Unknown;
-        return Expr{"tsql_add(" + left.sql + ", " + right.sql + ")", kind, "", ""};
-    }
-
     Expr multiplicative()
     {
-        Expr left = unary();
+        Expr first = unary();
+        ChainBuilder chain;
         while (peek().isSymbol("*") || peek().isSymbol("/") || peek().isSymbol("%")) {
-            std::string op = take().text;
+            const std::string op = take().text;
             const bool nonZeroLiteral = peek().kind == TokenKind::Number && peek().text.find_first_not_of("0.") != std::string::npos;
             Expr right = unary();
-            if (op == "*" || nonZeroLiteral)
-                left = Expr{"(" + left.sql + " " + op + " " + right.sql + ")", Kind::Number, "", ""};
-            else  // SQL Server stops with error 8134 where SQLite would quietly give NULL
-                left = Expr{std::string(op == "/" ? "tsql_divide(" : "tsql_modulo(") + left.sql + ", " + right.sql + ")",
-                            Kind::Number, "", ""};
+            if (op == "*" || nonZeroLiteral) {
+                chain.op(Group::Multiplicative, op, right.sql);
+            } else {  // SQL Server stops with error 8134 where SQLite would quietly give NULL
+                chain.call(op == "/" ? "tsql_divide" : "tsql_modulo", right.sql);
+                chain.closeCall();  // two arguments only: a / b / c is ((a / b) / c)
+            }
         }
-        return left;
+        return chain.finish(std::move(first), Kind::Number);
     }
 
     Expr unary()
     {
         if (peek().isSymbol("-") || peek().isSymbol("+") || peek().isSymbol("~")) {
+            NestingLevel level;
             std::string op = take().text;
             Expr operand = unary();
-            return Expr{op + operand.sql, Kind::Number, operand.typeHint, ""};
+            // "- -1" must not become "--1", which SQLite reads as a comment.
+            const bool apart = !operand.sql.empty() && (operand.sql[0] == '-' || operand.sql[0] == '+');
+            return Expr{op + (apart ? " " : "") + operand.sql, Kind::Number, operand.typeHint, ""};
         }
         Expr e = primary();
         if (acceptWord("COLLATE")) {
@@ -787,6 +913,15 @@ private:
 
     Expr caseExpression()
     {
+        // SQL Server 2000 nests CASE ten deep at most.
+        constexpr int maxCaseNesting = 10;
+        struct Depth {
+            int& depth;
+            explicit Depth(int& d) : depth(++d) {}
+            ~Depth() { --depth; }
+        } depth(caseDepth_);
+        if (caseDepth_ > maxCaseNesting)
+            throw SqlError(125, 15, 4, "Case expressions may only be nested to level 10.");
         expectWord("CASE");
         std::string sql = "CASE";
         if (!peekWord("WHEN"))
@@ -1045,7 +1180,14 @@ private:
             return std::string();
         };
         std::vector<std::string> written;
-        if (peek().isSymbol("(") && !peekWord("SELECT", 1)) {
+        const auto identity = std::find_if(known.begin(), known.end(), [](const auto& k) { return k.identity; });
+        const bool identityInsert = identity != known.end() && context_.identityInsertOn &&
+                                    context_.identityInsertOn(lastSchema_, lastTable_);
+        const bool columnList = peek().isSymbol("(") && !peekWord("SELECT", 1);
+        if (identity != known.end() && !columnList && identityInsert && !peekWord("DEFAULT"))
+            throw SqlError(8101, 16, 1, "An explicit value for the identity column in table '" + result.targetTable +
+                                            "' can only be specified when a column list is used and IDENTITY_INSERT is ON.");
+        if (columnList) {
             take();
             sql += " (";
             for (bool first = true;; first = false) {
@@ -1062,6 +1204,16 @@ private:
             }
             expectSymbol(")");
             sql += ")";
+            if (identity != known.end()) {
+                const bool given = std::any_of(written.begin(), written.end(),
+                                               [&](const std::string& w) { return equalsIgnoreCase(w, identity->name); });
+                if (given && !identityInsert)
+                    throw SqlError(544, 16, 1, "Cannot insert explicit value for identity column in table '" +
+                                                   result.targetTable + "' when IDENTITY_INSERT is set to OFF.");
+                if (!given && identityInsert)
+                    throw SqlError(545, 16, 1, "Explicit value must be specified for identity column in table '" +
+                                                   result.targetTable + "' when IDENTITY_INSERT is set to ON.");
+            }
         } else if (!known.empty() && !peekWord("DEFAULT")) {
             // Without a column list SQL Server fills the columns it can write, skipping identity ones.
             std::string list;
@@ -1160,7 +1312,22 @@ private:
         const std::string upper = toUpperAscii(type);
         if (upper == "DATETIME" || upper == "SMALLDATETIME")
             return "tsql_convert(" + stringLiteral(type) + ", " + sql + ", NULL)";
-        return sql;
+        // Numbers are converted as SQL Server converts them ('x' and '1.5' into an int fail with error 245,
+        // too large a value overflows); an int literal into an int or bigint column needs nothing.
+        const auto target = parseTypeText(type);
+        if (!target || sql == "NULL")
+            return sql;
+        const SqlType t = target->type;
+        const bool integral = t == SqlType::Int || t == SqlType::SmallInt || t == SqlType::TinyInt ||
+                              t == SqlType::BigInt || t == SqlType::Bit;
+        if (!integral && t != SqlType::Float && t != SqlType::Real)
+            return sql;
+        const char* literal = numberLiteralType(sql);
+        if (literal && std::string_view(literal) == "int" && (t == SqlType::Int || t == SqlType::BigInt))
+            return sql;
+        if (literal && (t == SqlType::Float || t == SqlType::Real))
+            return sql;
+        return "tsql_convert(" + stringLiteral(type) + ", " + (exactSource ? "(" + sql + " + 0)" : sql) + ", NULL)";
     }
 
     // SQL Server's type of a translated number literal ("-12.50" is numeric, "7" int, "1e3" float); null for other SQL.

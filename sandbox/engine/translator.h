@@ -28,8 +28,11 @@ struct TranslateContext {
         std::string name;
         std::string type;       // declared SQL Server type text
         bool insertable = true; // false for identity, computed and timestamp columns
+        bool identity = false;
     };
     std::function<std::vector<TargetColumn>(const std::string& schema, const std::string& table)> targetColumns;
+    // True when SET IDENTITY_INSERT is ON for the table (schema as for targetColumns).
+    std::function<bool(const std::string& schema, const std::string& table)> identityInsertOn;
     // A column name some of the current database's tables use for a decimal, numeric, money or smallmoney
     // column (those store exact text): everywhere when no table uses it for a character or other non-number
     // column, with the type when every column of that name has the same one. nullopt for other names.

@@ -2,12 +2,14 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <exception>
 #include <iostream>
 #include <memory>
 #include <pthread.h>
 #include <sys/resource.h>
+#include <thread>
 #include <variant>
 
 #include "engine/engine.h"
@@ -90,6 +92,13 @@ int main(int argc, char** argv)
 
         int signal = 0;
         sigwait(&stopSignals, &signal);
+        // Running statements notice the stop within moments; should one not, the process ends anyway
+        // (SQLite's journal keeps every committed change).
+        std::thread([] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+            std::fputs("norvane-sandbox: stopped without waiting for the running statements\n", stderr);
+            std::_Exit(0);
+        }).detach();
         if (browser)
             browser->stop();
         server.stop();

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <random>
 
+#include "engine/engine.h"
+#include "tds/engine_backend.h"
 #include "tds/login.h"
 #include "tds/packet.h"
 #include "tds/requests.h"
@@ -61,7 +64,93 @@ void expectOnlyProtocolErrors(F&& parse)
     }
 }
 
+std::string repeated(const std::string& text, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
+// Statements that nest deeply or grow without end, at a few depths each: the engine must answer every one.
+std::vector<std::string> hostileStatements()
+{
+    std::vector<std::string> corpus;
+    for (const int depth : {1, 9, 10, 11, 60, 150, 199, 200, 201, 3000}) {
+        corpus.push_back("SELECT " + repeated("(", depth) + "1" + repeated(")", depth));
+        corpus.push_back("SELECT " + repeated("CASE WHEN 1 = 1 THEN ", depth) + "1" + repeated(" END", depth));
+        corpus.push_back("SELECT " + repeated("ABS(", depth) + "1" + repeated(")", depth));
+        corpus.push_back("SELECT " + repeated("(SELECT ", depth) + "1" + repeated(")", depth));
+        corpus.push_back(repeated("IF 1 = 1 ", depth) + "SELECT 1");
+        corpus.push_back(repeated("IF 1 = 0 SELECT 1 ELSE ", depth) + "SELECT 2");
+        corpus.push_back(repeated("BEGIN ", depth) + "SELECT 1" + repeated(" END", depth));
+        corpus.push_back("SELECT 1 WHERE " + repeated("NOT ", depth) + "1 = 1");
+        corpus.push_back("SELECT " + repeated("- ", depth) + "1");
+        corpus.push_back("SELECT * FROM " + repeated("(SELECT * FROM ", depth) + "sysobjects" + repeated(") x", depth));
+        corpus.push_back("SELECT 1 WHERE 1 IN " + repeated("(SELECT 1 WHERE 1 IN ", depth) + "(1)" + repeated(")", depth));
+        corpus.push_back("SELECT 1" + repeated(" ^ 1", depth));
+        corpus.push_back("SELECT 1" + repeated(" + 1", depth * 10));
+        corpus.push_back("SELECT 'a'" + repeated(" + 'a'", depth * 10));
+        corpus.push_back("SELECT 1 WHERE 1 = 1" + repeated(" OR 1 = 1", depth * 10));
+        corpus.push_back("SELECT 1 WHERE 1 = 1" + repeated(" AND 1 = 1", depth * 10));
+        corpus.push_back("SELECT 2" + repeated(" * 2 / 2", depth));
+        corpus.push_back("SELECT 1" + repeated(" + 1 & 1", depth));
+    }
+    for (const char* runaway :
+         {"SELECT REPLICATE('', 9223372036854775807)", "SELECT REPLICATE('x', 9223372036854775807)",
+          "SELECT LEN(SPACE(2147483647))", "SELECT REPLACE(REPLICATE('a', 8000), 'a', REPLICATE('bb', 8000))",
+          "SELECT STUFF('abc', 1, 9223372036854775807, REPLICATE('z', 9000))",
+          "SELECT SUBSTRING('abc', -9223372036854775807, 9223372036854775807)", "SELECT 1^1^1^1^1^1^1^1^1^1^1^1^1^1^1^1^1^1^1^1^1^1",
+          "DECLARE @s varchar(100) SET @s = 'EXEC (@s)' EXEC (@s)", "EXEC ('EXEC (''EXEC (SELECT 1)'')')"})
+        corpus.push_back(runaway);
+    return corpus;
+}
+
+struct EngineDirectory {
+    std::filesystem::path path;
+    EngineDirectory()
+    {
+        char pattern[] = "/tmp/tds-fuzz-XXXXXX";
+        if (::mkdtemp(pattern))
+            path = pattern;
+    }
+    ~EngineDirectory()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
 }  // namespace
+
+TEST(TdsFuzz, EngineAnswersNestingShapesAndRunawayExpressions)
+{
+    EngineDirectory directory;
+    sandbox::Engine engine(directory.path);
+    EngineBackend backend(engine, {{"sa", ""}});
+    Server server(backend, 0);
+    server.start();
+    std::mt19937 random(2026);
+    std::vector<std::string> corpus = hostileStatements();
+    // Cut and doubled pieces of the same shapes: unbalanced nesting must fail cleanly too.
+    const std::size_t whole = corpus.size();
+    for (std::size_t i = 0; i < whole; ++i) {
+        const std::string& text = corpus[i];
+        const std::size_t cut = random() % (text.size() + 1);
+        corpus.push_back(text.substr(0, cut));
+        corpus.push_back(text.substr(cut) + text.substr(0, cut));
+    }
+    tds_test::RawClient client(server.port());
+    ASSERT_TRUE(client.login());
+    for (const std::string& sql : corpus) {
+        const auto reply = client.batch(sql);
+        ASSERT_TRUE(reply) << "no answer to: " << sql.substr(0, 200);
+    }
+    const auto reply = client.batch("select 1");
+    ASSERT_TRUE(reply);
+    EXPECT_TRUE(tds_test::contains(*reply, tds_test::doneBytes(0xFD, 0x10, 0xC1, 1)));
+    server.stop();
+}
 
 TEST(TdsFuzz, ParsersAcceptOrRejectMutatedInputWithoutFaults)
 {

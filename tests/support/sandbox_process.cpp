@@ -89,6 +89,10 @@ void SandboxProcess::start()
         arguments.emplace_back("--login");
         arguments.push_back(login.toStdString());
     }
+    if (options_.workDelayMs > 0) {
+        arguments.emplace_back("--work-delay-ms");
+        arguments.push_back(std::to_string(options_.workDelayMs));
+    }
     if (options_.browserPort > 0) {
         arguments.emplace_back("--browser-port");
         arguments.push_back(std::to_string(options_.browserPort));

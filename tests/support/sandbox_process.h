@@ -17,6 +17,7 @@ public:
         QStringList logins;          // NAME:PASSWORD; empty means sa with an empty password
         int browserPort = 0;         // 0: no SQL Browser answer
         QString dataDirectory;       // empty: a fresh temporary directory
+        int workDelayMs = 0;         // BACKUP / RESTORE pause this long after each percent (0: none)
     };
 
     explicit SandboxProcess(Options options);
