@@ -9,6 +9,7 @@
 #include "catalog/information_schema.h"
 #include "catalog/sqlite_util.h"
 #include "catalog/types.h"
+#include "engine/server_paths.h"
 
 namespace sandbox::catalog {
 
@@ -345,7 +346,7 @@ void createCatalog(sqlite3* db, const std::string& databaseName, bool isMaster)
                     "INSERT INTO sysfiles (fileid, groupid, size, maxsize, growth, status, perf, name, filename) VALUES "
                     "(1, 1, 128, -1, 10, 1081346, 0, substr(?1 || '_Data' || printf('%128s', ''), 1, 128), printf('%-260s', ?2)), "
                     "(2, 0, 128, -1, 10, 1081410, 0, substr(?1 || '_Log' || printf('%128s', ''), 1, 128), printf('%-260s', ?3))");
-    files.bind(1, databaseName).bind(2, databaseName + ".mdf").bind(3, databaseName + "_log.ldf");
+    files.bind(1, databaseName).bind(2, serverDataFileName(databaseName)).bind(3, serverDataFileName(databaseName, true));
     files.run();
     if (isMaster) {
         execute(db,
@@ -360,7 +361,7 @@ void createCatalog(sqlite3* db, const std::string& databaseName, bool isMaster)
                 "(CASE WHEN xstatus & 16 <> 0 THEN 1 ELSE 0 END) AS sysadmin, 0 AS securityadmin, 0 AS serveradmin, "
                 "0 AS setupadmin, 0 AS processadmin, 0 AS diskadmin, 0 AS dbcreator, 0 AS bulkadmin, name AS loginname "
                 "FROM sysxlogins WHERE srvid IS NULL");
-        registerDatabase(db, databaseName, "");
+        registerDatabase(db, databaseName, serverDataFileName(databaseName));
     }
     savepoint.commit();
 }

@@ -82,7 +82,7 @@ void Engine::Impl::createDatabase(const std::string& name)
         throw SqlError(1802, 16, 1, "CREATE DATABASE failed. Some file names listed could not be created. Check previous errors.");
     SqliteHandle master = openSqlite(registry.fileOf("master"), nullptr);
     createFile(name, 0);
-    int id = catalog::registerDatabase(master.get(), name, registry.fileOf(name).string());
+    int id = catalog::registerDatabase(master.get(), name, serverDataFileName(name));
     registry.add({name, id});
     registry.bumpGeneration();  // sessions holding the file of an earlier database of this name reopen it
 }
@@ -166,7 +166,7 @@ Engine::Engine(std::filesystem::path dataDirectory) : impl_(std::make_unique<Imp
         SqliteHandle master = openSqlite(masterFile, nullptr);
         for (const char* name : {"tempdb", "model", "msdb"}) {
             impl_->createFile(name, 0);
-            catalog::registerDatabase(master.get(), name, impl_->registry.fileOf(name).string());
+            catalog::registerDatabase(master.get(), name, serverDataFileName(name));
         }
     }
     SqliteHandle master = openSqlite(masterFile, nullptr);

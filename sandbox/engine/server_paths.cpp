@@ -132,6 +132,11 @@ std::optional<std::filesystem::path> resolveServerPath(const std::filesystem::pa
     return host;
 }
 
+std::string serverDataFileName(const std::string& database, bool log)
+{
+    return "C:\\Program Files\\Microsoft SQL Server\\MSSQL\\data\\" + database + (log ? "_log.LDF" : ".mdf");
+}
+
 bool isStorableDatabaseName(const std::string& name)
 {
     return isWindowsName(name, kMaxDatabaseNameCharacters) && name.front() != '.' && name.front() != ' ';

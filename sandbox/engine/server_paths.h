@@ -12,6 +12,10 @@ inline constexpr const char* kServerDrives[] = {"C", "D"};
 // SQL Server 2000's default backup folder: where a bare file name in BACKUP / RESTORE goes.
 inline constexpr const char* kDefaultBackupFolder = "C:\\Program Files\\Microsoft SQL Server\\MSSQL\\BACKUP";
 
+// The file of a database as the server names it (SQL Server 2000's default data folder):
+// "C:\Program Files\Microsoft SQL Server\MSSQL\data\Harbor.mdf", or its log "Harbor_log.LDF".
+std::string serverDataFileName(const std::string& database, bool log = false);
+
 // The host path of a server path, or nullopt when the text is not one the server can open:
 // anything but "X:\..." on a drive whose folder exists (host paths, UNC names, "C:x"), a ".."
 // that would climb above the drive, a name Windows refuses (<>:"|?* or control characters,

@@ -360,8 +360,8 @@ void Session::runBackupRestore(std::size_t begin, std::size_t end, ResultSink& s
     if (existing && isSystemDatabaseName(existing->name))
         throw SqlError(3108, 16, 1, "RESTORE DATABASE must be used in single user mode when trying to restore the master database.");
     if (!existing && !isStorableDatabaseName(target)) {
-        error(sink, 5105, 16, "Device activation error. The physical file name 'C:\\Program Files\\Microsoft SQL Server\\MSSQL\\data\\" +
-                                  target + ".mdf' may be incorrect.");
+        error(sink, 5105, 16, "Device activation error. The physical file name '" + serverDataFileName(target) +
+                                  "' may be incorrect.");
         throw SqlError(3013, 16, 1, terminating);
     }
     if (existing && !options.replace && !equalsIgnoreCase(existing->name, set.database)) {
@@ -426,7 +426,7 @@ void Session::runBackupRestore(std::size_t begin, std::size_t end, ResultSink& s
     if (!existing) {
         std::lock_guard lock(engine_.databasesMutex);
         SqliteHandle master = openSqlite(engine_.registry.fileOf("master"), nullptr);
-        int id = catalog::registerDatabase(master.get(), name, databaseFile.string());
+        int id = catalog::registerDatabase(master.get(), name, serverDataFileName(name));
         engine_.registry.add({name, id});
     }
     progress.finish();

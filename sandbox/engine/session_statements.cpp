@@ -430,8 +430,8 @@ void Session::runDatabaseStatement(std::size_t begin, std::size_t end, ResultSin
         // File placement (ON ..., LOG ON ...) and COLLATE clauses do not apply to the sandbox's files.
         const std::string& name = tokens_[begin + 2].text;
         if (!isStorableDatabaseName(name) && !engine_.registry.find(name))
-            sendError(sink, SqlError(5105, 16, 2, "Device activation error. The physical file name 'C:\\Program Files\\Microsoft SQL "
-                                                  "Server\\MSSQL\\data\\" + name + ".mdf' may be incorrect."));
+            sendError(sink, SqlError(5105, 16, 2, "Device activation error. The physical file name '" + serverDataFileName(name) +
+                                                  "' may be incorrect."));
         engine_.createDatabase(name);
     } else {
         for (std::size_t i = begin + 2; i < end; i += 2) {
@@ -442,7 +442,9 @@ void Session::runDatabaseStatement(std::size_t begin, std::size_t end, ResultSin
                 throw SqlError(3702, 16, 3, "Cannot drop the database '" + name + "' because it is currently in use.");
             closeConnections(name);
             engine_.dropDatabase(name, info_.spid);
-            sendInfo(sink, 0, "Deleting database file '" + engine_.registry.fileOf(name).string() + "'.", 0);
+            // As SQL Server names the files, never the host's paths.
+            sendInfo(sink, 0, "Deleting database file '" + serverDataFileName(name, true) + "'.", 0);
+            sendInfo(sink, 0, "Deleting database file '" + serverDataFileName(name) + "'.", 0);
             if (i + 1 < end && !tokens_[i + 1].isSymbol(","))
                 throwSyntaxError(tokens_, i + 1, begin);
         }

@@ -113,6 +113,10 @@ void QueryRun::ExecuteQuery()
         shared.finish(error.description());
         return;
     }
+    if (shared.cancelRequested) {
+        shared.finish(kOperationCancelled);
+        return;
+    }
 
     // The empty PRINT put before the user's batch is not the user's message.
     bool leadingMessagePending = batchHasLeadingMessage(batch_);

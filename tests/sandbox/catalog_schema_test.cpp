@@ -89,7 +89,7 @@ TEST_F(MasterSchemaTest, MasterListsDatabasesAndLogins)
     EXPECT_EQ(registerDatabase(db_, "Archive", "/data/Archive.db"), 6);
     EXPECT_EQ(registerDatabase(db_, "Harbor", "/data/Harbor.db"), 5);
     EXPECT_EQ(rows("SELECT name, dbid, cmptlevel, filename, version FROM sysdatabases ORDER BY dbid"),
-              (Rows{{"master", "1", "80", "", "539"},
+              (Rows{{"master", "1", "80", "C:\\Program Files\\Microsoft SQL Server\\MSSQL\\data\\master.mdf", "539"},
                     {"tempdb", "2", "80", "/data/tempdb.db", "539"},
                     {"Harbor", "5", "80", "/data/Harbor.db", "539"},
                     {"Archive", "6", "80", "/data/Archive.db", "539"}}));

@@ -181,6 +181,16 @@ TEST_F(EngineBackupTest, PathsOutsideTheDrivesAreRefusedAndNothingIsWritten)
     EXPECT_TRUE(std::filesystem::is_regular_file(drive("D") / "Saved" / "h.bak"));
     run("RESTORE DATABASE HarborCopy FROM DISK = 'd:\\saved\\H.BAK'");
     EXPECT_EQ(column("SELECT Name FROM HarborCopy..Ships"), (std::vector<std::string>{"Ada"}));
+    // The server names its files as SQL Server does and never shows the host's paths.
+    const std::string data = "C:\\Program Files\\Microsoft SQL Server\\MSSQL\\data\\";
+    EXPECT_EQ(column("SELECT filename FROM master..sysdatabases WHERE name IN ('Harbor', 'HarborCopy') ORDER BY name"),
+              (std::vector<std::string>{data + "Harbor.mdf", data + "HarborCopy.mdf"}));
+    EXPECT_EQ(column("SELECT RTRIM(filename) FROM HarborCopy..sysfiles ORDER BY fileid"),
+              (std::vector<std::string>{data + "Harbor.mdf", data + "Harbor_log.LDF"}))
+        << "a restored database keeps the files of the one backed up";
+    RecordingSink dropped = run("DROP DATABASE HarborCopy");
+    EXPECT_EQ(texts(dropped), (std::vector<std::string>{"0: Deleting database file '" + data + "HarborCopy_log.LDF'.",
+                                                        "0: Deleting database file '" + data + "HarborCopy.mdf'."}));
 
     // Database names that cannot be a file of their own are refused wherever a database is made.
     for (const std::string name : {"../Escaped", "a\\b", ".hidden", "con"}) {
