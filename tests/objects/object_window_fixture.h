@@ -17,6 +17,14 @@
 
 namespace norvane::testing {
 
+// A Visual Basic calling text: the command's set-up lines, the given lines, then the closing lines.
+inline QString vbCallText(const QString& procedure, const QString& lines)
+{
+    return "Dim objCMD As ADODB.Command\rSet objCMD = New ADODB.Command\rWith objCMD\r\t.ActiveConnection = ?\r"
+           "\t.CommandType = adCmdStoredProc\r\t.CommandText = \"" +
+           procedure + "\" \r" + lines + "End With\rSet objCMD = Nothing";
+}
+
 class ObjectWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -30,8 +38,7 @@ protected:
         resetSessionForTests();
     }
 
-    template <typename T>
-    static T* control(const QWidget& window, const char* name)
+    template <typename T> static T* control(const QWidget& window, const char* name)
     {
         T* found = window.findChild<T*>(name);
         EXPECT_NE(found, nullptr) << name;
@@ -63,14 +70,6 @@ protected:
             rows << cells.join('|');
         }
         return rows;
-    }
-
-    static QStringList headings(const QTableWidget* grid)
-    {
-        QStringList texts;
-        for (int column = 0; column < grid->columnCount(); ++column)
-            texts << grid->horizontalHeaderItem(column)->text();
-        return texts;
     }
 
     // The first column of each row of a list view, top to bottom.

@@ -47,14 +47,13 @@ TEST(MainWindowDesign, HasTheDesignedMenuStatusBarAndPictures)
     const QStringList captions = {"&Connect", "Re&fresh", "&Tables",  "&Views",   "&SPs",
                                   "Fu&nctions", "&Query", "S&earch",  "&Reports", "Bac&kup",
                                   "Rest&ore",  "Co&mpare", "Ti&ps",   "A&bout",   "E&xit"};
-    const QStringList later = {"mnuBackup", "mnuRestore"};
     ASSERT_EQ(actions.size(), 15);
     for (int i = 0; i < 15; ++i) {
         EXPECT_EQ(actions[i]->objectName(), names[i]);
         EXPECT_EQ(actions[i]->text(), captions[i]);
         EXPECT_EQ(actions[i]->menu(), nullptr);
         EXPECT_TRUE(actions[i]->shortcut().isEmpty());
-        EXPECT_EQ(actions[i]->isEnabled(), !later.contains(names[i])) << names[i].toStdString();
+        EXPECT_TRUE(actions[i]->isEnabled()) << names[i].toStdString();  // every window and command is built
     }
 
     const QStringList panelTexts = {"Messages", "Server", "Database", "User"};
