@@ -31,13 +31,13 @@ TEST(CallingCode, OrderProcedureInAllThreeKinds)
 
     EXPECT_EQ(BuildVBCall2("up_Order", kOrderRows),
               vbCallText("up_Order", "\t.Parameters.Append .CreateParameter(\"@Id\", adInteger, adParamInput, 4, ?)\r"
-              "\t.Parameters.Append .CreateParameter(\"@Total\", adNumeric, adParamOutput, 9)\r"
-              "\t.Parameters(\"@Total\").Precision = 10\r"
-              "\t.Parameters(\"@Total\").NumericScale = 2\r"
-              "\t.Parameters.Append .CreateParameter(\"@Note\", adVarChar, adParamOutput, 40)\r"
-              "\t.Execute\r"
-              "\t? = .Parameters(\"@Total\")\r"
-              "\t? = .Parameters(\"@Note\")\r"));
+                                     "\t.Parameters.Append .CreateParameter(\"@Total\", adNumeric, adParamOutput, 9)\r"
+                                     "\t.Parameters(\"@Total\").Precision = 10\r"
+                                     "\t.Parameters(\"@Total\").NumericScale = 2\r"
+                                     "\t.Parameters.Append .CreateParameter(\"@Note\", adVarChar, adParamOutput, 40)\r"
+                                     "\t.Execute\r"
+                                     "\t? = .Parameters(\"@Total\")\r"
+                                     "\t? = .Parameters(\"@Note\")\r"));
 
     EXPECT_EQ(BuildVBCall1("up_Order", kOrderRows),
               vbCallText("up_Order", "\t.Parameters(\"@Id\")= ?\r\t.Execute\r\t? = .Parameters(\"@Total\")\r"

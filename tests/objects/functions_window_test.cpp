@@ -16,12 +16,9 @@ namespace {
 
 class FunctionsWindow : public norvane::testing::ObjectWindowTest {
 protected:
-    static void showByTyping(frmFunctions& window, const QString& start)
+    static void showByTyping(const frmFunctions& window, const QString& start)
     {
-        auto* find = control<QLineEdit>(window, "txtFNSearch");
-        find->clear();
-        QTest::keyClicks(find, start);
-        QTest::keyClick(find, Qt::Key_Return);
+        typeAndEnter(window, "txtFNSearch", start);
     }
 };
 
@@ -70,12 +67,7 @@ TEST_F(FunctionsWindow, ATableFunctionsFirstRowReadsReturnWhateverItHolds)
 {
     frmFunctions window;
     auto* list = control<QListWidget>(window, "lstFN");
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    list->setCurrentRow(2);
-    const QRect place = list->visualItemRect(list->currentItem());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, place.center());
+    clickThenDoubleClick(window, list, 2);
 
     EXPECT_TRUE(prompts->requests.empty());
     EXPECT_EQ(control<QLabel>(window, "lblFNName")->text(), "&Name:[Harbor].[dbo].[fnReportingChain]");

@@ -9,8 +9,10 @@
 #include "support/qt_printers.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTableWidget>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -43,6 +45,28 @@ protected:
         T* found = window.findChild<T*>(name);
         EXPECT_NE(found, nullptr) << name;
         return found;
+    }
+
+    // Types the start of a name into the find box and presses Enter.
+    static void typeAndEnter(const QWidget& window, const char* findBox, const QString& start)
+    {
+        auto* find = control<QLineEdit>(window, findBox);
+        find->clear();
+        QTest::keyClicks(find, start);
+        QTest::keyClick(find, Qt::Key_Return);
+    }
+
+    // Shows the window, clicks the list's entry and double-clicks it; gives the tool tip the click left.
+    static QString clickThenDoubleClick(QWidget& window, QListWidget* list, int row)
+    {
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        list->setCurrentRow(row);
+        const QPoint centre = list->visualItemRect(list->currentItem()).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+        const QString tip = list->toolTip();
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+        return tip;
     }
 
     static QStringList entries(const QListWidget* list)

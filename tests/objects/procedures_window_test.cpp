@@ -25,12 +25,9 @@ const QStringList kHarborProcedures = {"AddOrder",       "CustomerOrderCount",  
 class ProceduresWindow : public norvane::testing::ObjectWindowTest {
 protected:
     // Chooses the procedure by typing the start of its name and pressing Enter.
-    static void showByTyping(frmSPs& window, const QString& start)
+    static void showByTyping(const frmSPs& window, const QString& start)
     {
-        auto* find = control<QLineEdit>(window, "txtSPSSearch");
-        find->clear();
-        QTest::keyClicks(find, start);
-        QTest::keyClick(find, Qt::Key_Return);
+        typeAndEnter(window, "txtSPSSearch", start);
     }
 
     // Chooses the kind of code and presses Generate, recording what the code window showed.
@@ -93,13 +90,7 @@ TEST_F(ProceduresWindow, AProcedureWithoutParametersShowsZeroAndOneEmptyRow)
 {
     frmSPs window;
     auto* list = control<QListWidget>(window, "lstSPS");
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    list->setCurrentRow(kHarborProcedures.indexOf("ListCategories"));
-    const QRect place = list->visualItemRect(list->currentItem());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
-    EXPECT_EQ(list->toolTip(), "ListCategories");
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, place.center());
+    EXPECT_EQ(clickThenDoubleClick(window, list, kHarborProcedures.indexOf("ListCategories")), "ListCategories");
 
     EXPECT_EQ(control<QLabel>(window, "lblSPSSPName")->text(), "&Name:[Harbor].[dbo].[ListCategories]");
     EXPECT_EQ(control<QLabel>(window, "lblSPSParams")->text(), "Total Parameters : 0");
@@ -187,7 +178,6 @@ TEST_F(ProceduresWindow, AnAmpersandInANameShowsInTheLabel)
 TEST_F(ProceduresWindow, GenerateHandsTheCallingCodeOfTheShownProcedureToTheCodeWindow)
 {
     frmSPs window;
-    EXPECT_TRUE(control<QRadioButton>(window, "optCode1")->isChecked());
     showByTyping(window, "ordert");
 
     const norvane::test::ShownCode sql = generate(window, 2);

@@ -124,12 +124,7 @@ TEST_F(ViewsWindow, NamesWithQuotesAndBracketsAreShown)
     norvane::testing::connectSessionTo("ViewScratch");
     frmViews window;
     auto* list = control<QListWidget>(window, "lstVWSViews");
-    window.show();
-    list->setCurrentRow(0);
-    const QRect place = list->visualItemRect(list->currentItem());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
-    EXPECT_EQ(list->toolTip(), "Bob's [Numbers]");
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, place.center());
+    EXPECT_EQ(clickThenDoubleClick(window, list, 0), "Bob's [Numbers]");
 
     EXPECT_TRUE(prompts->requests.empty());
     EXPECT_EQ(control<QLabel>(window, "lblVWSViewName")->text(), "View Name : [ViewScratch].[dbo].[Bob's [Numbers]]]");
@@ -146,8 +141,7 @@ TEST_F(ViewsWindow, AViewOverADroppedTableReportsTheFailureAndTheWindowStaysUsab
     norvane::testing::connectSessionTo("ViewScratch");
     frmViews window;
     auto* find = control<QLineEdit>(window, "txtVWSSearch");
-    QTest::keyClicks(find, "numb");
-    QTest::keyClick(find, Qt::Key_Return);
+    typeAndEnter(window, "txtVWSSearch", "numb");
     ASSERT_EQ(control<QLabel>(window, "lblVWSViewName")->text(), "View Name : [ViewScratch].[dbo].[NumberList]");
 
     find->clear();
@@ -164,9 +158,7 @@ TEST_F(ViewsWindow, AViewOverADroppedTableReportsTheFailureAndTheWindowStaysUsab
     // The panes keep what they showed.
     EXPECT_EQ(control<QLabel>(window, "lblVWSViewName")->text(), "View Name : [ViewScratch].[dbo].[NumberList]");
 
-    find->clear();
-    QTest::keyClicks(find, "numberl");
-    QTest::keyClick(find, Qt::Key_Return);
+    typeAndEnter(window, "txtVWSSearch", "numberl");
     EXPECT_EQ(prompts->requests.size(), 1u);
     EXPECT_EQ(control<QLabel>(window, "lblVWSRows")->text(), "Total Showed Rows : 10");
 }
@@ -185,11 +177,10 @@ TEST_F(ViewsWindow, NothingIsShownWithoutAChosenViewOrWithoutAConnection)
 
     norvane::testing::connectSessionTo("Harbor");
     frmViews window;
-    auto* find = control<QLineEdit>(window, "txtVWSSearch");
-    QTest::keyClicks(find, "zz");
-    QTest::keyClick(find, Qt::Key_Return);
+    typeAndEnter(window, "txtVWSSearch", "zz");
     EXPECT_EQ(control<QLabel>(window, "lblVWSViewName")->text(), "ViewName");
 
+    auto* find = control<QLineEdit>(window, "txtVWSSearch");
     find->clear();
     QTest::keyClicks(find, "prod");
     session().Connected = false;

@@ -105,6 +105,13 @@ QVariantList rowValues(const ReportSheet& sheet, int row, int lastColumn)
     return values;
 }
 
+// Cells of a row, from one column to another, in bold at the given size.
+void expectBold(const ReportSheet& sheet, int row, int firstColumn, int lastColumn, int size)
+{
+    for (int column = firstColumn; column <= lastColumn; ++column)
+        EXPECT_TRUE(sheet.cell(row, column)->bold && sheet.cell(row, column)->fontSize == size) << row << ',' << column;
+}
+
 void expectClosingLine(const ReportSheet& sheet, int row)
 {
     const QString line = sheet.value(row, 1).toString();
@@ -214,25 +221,17 @@ TEST_F(ReportsWindow, TableDetailsOnOneTableFillsItsBlockCellByCellAndOpensTheWo
     const QString server = norvane::test::sharedSampleSandbox().dataSource();
     EXPECT_EQ(sheet.value(1, 1).toString(), "Server: " + server + " - Database: ReportsWindow");
     EXPECT_EQ(sheet.value(2, 1).toString(), "Table Details");
-    for (int row : {1, 2}) {
-        EXPECT_TRUE(sheet.cell(row, 1)->bold);
-        EXPECT_EQ(sheet.cell(row, 1)->fontSize, row == 1 ? 12 : 10);
-    }
+    expectBold(sheet, 1, 1, 1, 12);
+    expectBold(sheet, 2, 1, 1, 10);
     EXPECT_EQ(rowValues(sheet, 3, 12), QVariantList(12));
     EXPECT_EQ(rowValues(sheet, 4, 3), QVariantList({qint64{1}, "Three", QVariant()}));
-    for (int column : {1, 2}) {
-        EXPECT_TRUE(sheet.cell(4, column)->bold);
-        EXPECT_EQ(sheet.cell(4, column)->fontSize, 9);
-    }
+    expectBold(sheet, 4, 1, 2, 9);
     EXPECT_EQ(rowValues(sheet, 5, 12),
               QVariantList({QVariant(), "No", "Column Name", "PK", "Data Type", "Length", "Precision", "Scale",
                             "Nullable", "Identity", "Default", "Computed"}));
     EXPECT_TRUE(sheet.cell(5, 2)->rightAligned);
     EXPECT_FALSE(sheet.cell(5, 3)->rightAligned);
-    for (int column = 2; column <= 12; ++column) {
-        EXPECT_TRUE(sheet.cell(5, column)->bold) << column;
-        EXPECT_EQ(sheet.cell(5, column)->fontSize, 8) << column;
-    }
+    expectBold(sheet, 5, 2, 12, 8);
     EXPECT_EQ(rowValues(sheet, 6, 12), QVariantList({QVariant(), qint64{1}, "Id", " * ", "int", qint64{4}, qint64{10},
                                                      qint64{0}, "", "Yes", "", ""}));
     EXPECT_EQ(rowValues(sheet, 7, 12), QVariantList({QVariant(), qint64{2}, "Name", "", "varchar", qint64{20},
@@ -330,13 +329,11 @@ TEST_F(ReportsWindow, ObjectListingOfTablesAndViewsWritesTheSectionsOneAfterAnot
     const ReportSheet& tables = desktop->openedSheets[0];
     EXPECT_EQ(tables.value(2, 1).toString(), "List of Objects");
     EXPECT_EQ(tables.value(4, 1).toString(), "Tables");
-    EXPECT_TRUE(tables.cell(4, 1)->bold);
-    EXPECT_EQ(tables.cell(4, 1)->fontSize, 9);
+    expectBold(tables, 4, 1, 1, 9);
     EXPECT_EQ(rowValues(tables, 5, 7),
               QVariantList({"No", "Table Name", "Owner", "Created On", "Columns", "Rows", QVariant()}));
     EXPECT_TRUE(tables.cell(5, 1)->rightAligned);
-    for (int column = 1; column <= 6; ++column)
-        EXPECT_TRUE(tables.cell(5, column)->bold && tables.cell(5, column)->fontSize == 8) << column;
+    expectBold(tables, 5, 1, 6, 8);
     EXPECT_EQ(tables.cell(5, 7), nullptr);
     EXPECT_EQ(rowValues(tables, 6, 3), QVariantList({qint64{1}, "Alpha", "dbo"}));
     EXPECT_EQ(rowValues(tables, 6, 6).mid(4), QVariantList({qint64{1}, qint64{0}}));
@@ -357,7 +354,7 @@ TEST_F(ReportsWindow, ObjectListingOfTablesAndViewsWritesTheSectionsOneAfterAnot
     const ReportSheet& both = desktop->openedSheets[1];
     EXPECT_EQ(both.value(8, 1).toString(), "Views");
     EXPECT_EQ(rowValues(both, 9, 6), QVariantList({"No", "View Name", "Owner", "Created On", "Columns", QVariant()}));
-    EXPECT_TRUE(both.cell(9, 6)->bold);
+    expectBold(both, 9, 1, 5, 8);
     EXPECT_EQ(rowValues(both, 10, 3), QVariantList({qint64{1}, "BetaView", "dbo"}));
     EXPECT_EQ(both.value(10, 5), QVariant(qint64{2}));
     expectClosingLine(both, 11);
