@@ -346,7 +346,6 @@ void frmLogin::FillDatabases(QComboBox* combo)
 
 void frmLogin::cboCONDatabase_GotFocus()
 {
-    ++databaseFetches_;
     ReadInputs();
     try {
         BusyPointer busy;

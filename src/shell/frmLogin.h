@@ -81,9 +81,6 @@ public:
     QPushButton* cmdCONConnect = nullptr;
     QPushButton* cmdSQLCancel = nullptr;
 
-    // How many times the database list has been fetched (each focus of the database box).
-    int databaseFetches() const { return databaseFetches_; }
-
 signals:
     // A connection succeeded while the program was already connected: every other window goes.
     void reconnected();
@@ -111,7 +108,6 @@ private:
     bool unloaded_ = false;
     bool databaseListFetched_ = false;
     QString loadedDatabase_;
-    int databaseFetches_ = 0;
 };
 
 }  // namespace norvane

@@ -36,7 +36,7 @@ struct ImageSource {
     const char* themeName;  // freedesktop icon name; nullptr where none fits
 };
 
-constexpr ImageSource ImageSources[] = {
+constexpr ImageSource kImageSources[] = {
     {"UpArrow", "go-up"},          {"DownArrow", "go-down"}, {"Drive", "drive-harddisk"},
     {"ClosedFolder", "folder"},    {"OpenFolder", "folder-open"}, {"File", "text-x-generic"},
     {"BakFile", nullptr},
@@ -47,7 +47,7 @@ struct PanelDesign {
     const char* toolTip;
 };
 
-constexpr PanelDesign PanelDesigns[6] = {
+constexpr PanelDesign kPanelDesigns[6] = {
     {"Messages", "Messages"}, {"Server", "Server"},           {"Database", "Database"},
     {"User", "User"},         {"", "Today's Date"},           {"", "Time"},
 };
@@ -142,9 +142,9 @@ void frmMain::buildStatusBar()
     QStatusBar* stbSQL = statusBar();
     stbSQL->setObjectName("stbSQL");
     for (int i = 0; i < 6; ++i) {
-        auto* label = new QLabel(PanelDesigns[i].text, stbSQL);
+        auto* label = new QLabel(kPanelDesigns[i].text, stbSQL);
         label->setObjectName(QString("stbSQLPanel%1").arg(i + 1));
-        label->setToolTip(PanelDesigns[i].toolTip);
+        label->setToolTip(kPanelDesigns[i].toolTip);
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setMinimumWidth(i == 0 ? 240 : 90);
         panels_[i] = label;
@@ -167,7 +167,7 @@ void frmMain::buildStatusBar()
 
 void frmMain::buildImageList()
 {
-    for (const ImageSource& source : ImageSources) {
+    for (const ImageSource& source : kImageSources) {
         const QIcon own = ownImage(QString::fromLatin1(source.key));
         imlSQL_.insert(source.key, source.themeName ? QIcon::fromTheme(source.themeName, own) : own);
     }
@@ -176,7 +176,7 @@ void frmMain::buildImageList()
 QStringList frmMain::imageKeys()
 {
     QStringList keys;
-    for (const ImageSource& source : ImageSources)
+    for (const ImageSource& source : kImageSources)
         keys.append(source.key);
     return keys;
 }

@@ -29,11 +29,11 @@ inline constexpr char ModeServer[] = "FALSE";
 }  // namespace LoginDefaults
 
 // The fixed key of the saved password's scrambling.
-inline constexpr quint16 ScrambleKey = 0x5A;
+inline constexpr quint16 kScrambleKey = 0x5A;
 
 // Combines every character code with the key by exclusive-or; applying it twice gives the text back.
 // A reversible obfuscation that keeps the password out of plain sight in the file, not encryption.
-QString ScrambleText(const QString& text, quint16 key = ScrambleKey);
+QString ScrambleText(const QString& text, quint16 key = kScrambleKey);
 
 // One value of the section, or its default when absent.
 QString readLoginSetting(const char* key, const char* defaultValue);

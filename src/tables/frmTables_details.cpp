@@ -82,10 +82,12 @@ bool frmTables::ShowTable()
     if (!session().Connected)
         return false;
     const QList<QListWidgetItem*> selected = lstTABTables->selectedItems();
-    const QString entry = selected.isEmpty() ? QString() : selected.first()->text();
-    TableName = entry.trimmed();
-    if (TableName.isEmpty())
+    // Nothing chosen: the table shown and its name stay as they are.
+    if (selected.isEmpty())
         return false;
+    // The name exactly as the catalog holds it, blanks at its ends included.
+    const QString entry = selected.first()->text();
+    TableName = entry;
     try {
         SetStatus(QStringLiteral("Populating Table rows... Please wait..."), true);
         {

@@ -11,6 +11,7 @@
 #include "tables/statement_builder.h"
 
 #include <QLineEdit>
+#include <QListWidget>
 #include <QRadioButton>
 #include <QTreeWidget>
 
@@ -50,13 +51,14 @@ void frmTables::GenerateStatement()
         return;
     }
     // The find box names another table (already selected in the list by typing): show it first.
-    if (txtTABSearch->text().trimmed() != TableName) {
-        if (!ShowTable()) {
-            // Nothing selected, or its details failed (and were reported): nothing to build for.
-            if (TableName.isEmpty())
-                showMessage(this, QMessageBox::Information, QStringLiteral("Please select a table from the list"));
+    if (txtTABSearch->text() != TableName) {
+        // Nothing selected: the find box names no table, so there is nothing to build for.
+        if (lstTABTables->selectedItems().isEmpty()) {
+            showMessage(this, QMessageBox::Information, QStringLiteral("Please select a table from the list"));
             return;
         }
+        if (!ShowTable())
+            return;  // its details failed, and were reported
     }
     try {
         SetStatus(QStringLiteral("Generating statement... Please wait..."), true);

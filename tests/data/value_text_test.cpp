@@ -26,19 +26,3 @@ TEST(ValueText, ShowsEachKindAsTheGridsDo)
     EXPECT_EQ(valueToText(QVariant(0.1), AdoType::Double), "0.1");
     EXPECT_EQ(valueToText(QVariant(), AdoType::VarChar), "");
 }
-
-TEST(ValueText, MapsOdbcTypesToAdoCodes)
-{
-    EXPECT_EQ(GetADOType(SQL_TINYINT, "tinyint"), 17);
-    EXPECT_EQ(GetADOType(SQL_DECIMAL, "money"), 6);
-    EXPECT_EQ(GetADOType(SQL_DECIMAL, "smallmoney"), 6);
-    EXPECT_EQ(GetADOType(SQL_DECIMAL, "decimal"), 131);
-    EXPECT_EQ(GetADOType(SQL_NUMERIC, "numeric"), 131);
-    EXPECT_EQ(GetADOType(SQL_LONGVARBINARY, "image"), 205);
-    EXPECT_EQ(GetADOType(SQL_TYPE_TIMESTAMP, "datetime"), 135);
-    EXPECT_EQ(GetADOType(SQL_WLONGVARCHAR, "ntext"), 203);
-    EXPECT_EQ(GetADOType(SQL_GUID, "uniqueidentifier"), 72);
-    EXPECT_EQ(GetADOType(SQL_FLOAT, "float"), 5);
-    EXPECT_EQ(GetADOType(SQL_TIMESTAMP, ""), 135);
-    EXPECT_EQ(GetADOType(-150, "sql_variant"), 12);
-}

@@ -23,19 +23,6 @@ TEST(LoginSettings, ScrambleTextUndoesItselfAndHidesThePassword)
     EXPECT_EQ(ScrambleText("", 0x5A), "");
 }
 
-TEST(LoginSettings, AbsentKeysGiveTheDefaults)
-{
-    PrivateSettings settings;
-    EXPECT_EQ(readLoginSetting(LoginKeys::UserName, LoginDefaults::UserName), "sa");
-    EXPECT_EQ(readLoginSetting(LoginKeys::Password, LoginDefaults::Password), "");
-    EXPECT_EQ(readLoginSetting(LoginKeys::Remember, LoginDefaults::Remember), "0");
-    EXPECT_EQ(readLoginSetting(LoginKeys::Dsn, LoginDefaults::Dsn), "");
-    EXPECT_EQ(readLoginSetting(LoginKeys::Server, LoginDefaults::Server), "(local)");
-    EXPECT_EQ(readLoginSetting(LoginKeys::Database, LoginDefaults::Database), "Master");
-    EXPECT_EQ(readLoginSetting(LoginKeys::ModeDsn, LoginDefaults::ModeDsn), "TRUE");
-    EXPECT_EQ(readLoginSetting(LoginKeys::ModeServer, LoginDefaults::ModeServer), "FALSE");
-}
-
 TEST(LoginSettings, WritesTheEightKeysInOrderForTheOwnerOnly)
 {
     PrivateSettings settings;

@@ -33,41 +33,16 @@ bool catalogHasTable(const QString& name)
 
 }  // namespace
 
-TEST(MainWindowDesign, HasTheDesignedMenuStatusBarAndPictures)
+TEST(MainWindowDesign, EveryProgramCommandIsOfferedAndTheStatusBarServesTheSharedRoutines)
 {
     norvane::testing::testApplication();
     frmMain main(norvane::testing::programWindows());
-    EXPECT_EQ(main.windowTitle(), "Norvane");
-    EXPECT_EQ(main.objectName(), "frmMain");
-
     const QList<QAction*> actions = main.menuBar()->actions();
-    const QStringList names = {"mnuConnect", "mnuRefresh", "mnuTables", "mnuViews",   "mnuSPs",
-                               "mnuFunctions", "mnuQuery", "mnuSearch", "mnuReports", "mnuBackup",
-                               "mnuRestore", "mnuCompare", "mnuTips", "mnuAbout",   "mnuExit"};
-    const QStringList captions = {"&Connect", "Re&fresh", "&Tables",  "&Views",   "&SPs",
-                                  "Fu&nctions", "&Query", "S&earch",  "&Reports", "Bac&kup",
-                                  "Rest&ore",  "Co&mpare", "Ti&ps",   "A&bout",   "E&xit"};
     ASSERT_EQ(actions.size(), 15);
-    for (int i = 0; i < 15; ++i) {
-        EXPECT_EQ(actions[i]->objectName(), names[i]);
-        EXPECT_EQ(actions[i]->text(), captions[i]);
-        EXPECT_EQ(actions[i]->menu(), nullptr);
-        EXPECT_TRUE(actions[i]->shortcut().isEmpty());
-        EXPECT_TRUE(actions[i]->isEnabled()) << names[i].toStdString();  // every window and command is built
-    }
+    for (const QAction* action : actions)
+        EXPECT_TRUE(action->isEnabled()) << action->objectName().toStdString();  // every window and command is built
 
-    const QStringList panelTexts = {"Messages", "Server", "Database", "User"};
-    for (int i = 1; i <= 4; ++i) {
-        EXPECT_EQ(main.panelText(i), panelTexts[i - 1]);
-        EXPECT_EQ(main.panel(i)->toolTip(), panelTexts[i - 1]);
-    }
-    EXPECT_EQ(main.panel(5)->toolTip(), "Today's Date");
-    EXPECT_EQ(main.panel(6)->toolTip(), "Time");
     EXPECT_EQ(main.panelText(5), QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
-    EXPECT_FALSE(main.panelText(6).isEmpty());
-
-    EXPECT_EQ(frmMain::imageKeys(),
-              QStringList({"UpArrow", "DownArrow", "Drive", "ClosedFolder", "OpenFolder", "File", "BakFile"}));
     for (const QString& key : frmMain::imageKeys()) {
         EXPECT_FALSE(main.image(key).isNull()) << key.toStdString();
         EXPECT_EQ(imageListIcon(key).cacheKey(), main.image(key).cacheKey());

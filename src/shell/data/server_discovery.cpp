@@ -17,9 +17,9 @@ namespace norvane {
 
 namespace {
 
-constexpr quint16 DefaultBrowserPort = 1434;
-constexpr char ClientUnicastEx = 0x03;
-constexpr char ServerResponse = 0x05;
+constexpr quint16 kDefaultBrowserPort = 1434;
+constexpr char kClientUnicastEx = 0x03;
+constexpr char kServerResponse = 0x05;
 
 // Owns a socket descriptor.
 struct SocketHandle {
@@ -156,7 +156,7 @@ QString dsnServerAddress(const QString& dsnName)
 std::vector<BrowserInstance> parseBrowserReply(const QByteArray& datagram)
 {
     std::vector<BrowserInstance> instances;
-    if (datagram.size() < 3 || datagram.at(0) != ServerResponse)
+    if (datagram.size() < 3 || datagram.at(0) != kServerResponse)
         return instances;
     const auto declared = static_cast<qsizetype>(static_cast<unsigned char>(datagram.at(1)))
                           | (static_cast<qsizetype>(static_cast<unsigned char>(datagram.at(2))) << 8);
@@ -208,7 +208,7 @@ QStringList queryLocalBrowser(quint16 port, int timeoutMs)
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (::connect(socket.fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
         return entries;
-    const char request = ClientUnicastEx;
+    const char request = kClientUnicastEx;
     if (::send(socket.fd, &request, 1, 0) != 1)
         return entries;
 
@@ -239,7 +239,7 @@ quint16 browserPort()
     const int port = qEnvironmentVariable("NORVANE_BROWSER_PORT").toInt(&ok);
     if (ok && port > 0 && port <= 65535)
         return static_cast<quint16>(port);
-    return DefaultBrowserPort;
+    return kDefaultBrowserPort;
 }
 
 QStringList ListServers()

@@ -8,9 +8,9 @@ namespace norvane {
 
 namespace {
 
-const QString CL = QStringLiteral("\r\n");                   // line end of generated SQL
-const QString GO = QStringLiteral("GO\r\n\r\n");            // end of a batch
-const QString TAB = QStringLiteral("\t");
+const QString kLineEnd = QStringLiteral("\r\n");                   // line end of generated SQL
+const QString kBatchEnd = QStringLiteral("GO\r\n\r\n");            // end of a batch
+const QString kTab = QStringLiteral("\t");
 
 QString bracketList(const QStringList& names)
 {
@@ -35,7 +35,7 @@ bool takesPrecision(const QString& type)
 
 QString columnLine(const ScriptColumn& column)
 {
-    QString line = TAB + bracketed(column.name);
+    QString line = kTab + bracketed(column.name);
     if (column.computed)
         return line + QStringLiteral(" AS ") + column.computedText;
     line += QLatin1Char(' ') + columnTypeText(column);
@@ -48,7 +48,7 @@ QString columnLine(const ScriptColumn& column)
 
 QString alterTableAdd(const QString& table, const QString& constraint)
 {
-    return QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD CONSTRAINT ") + constraint + CL + GO;
+    return QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD CONSTRAINT ") + constraint + kLineEnd + kBatchEnd;
 }
 
 }  // namespace
@@ -74,15 +74,15 @@ QString BuildTableScript(const TableDefinition& table)
     QString script;
 
     script += QStringLiteral("IF EXISTS (SELECT * FROM dbo.sysobjects WHERE id = OBJECT_ID(N'") + quotedLiteralText(name)
-        + QStringLiteral("') AND xtype = 'U')") + CL;
-    script += QStringLiteral("DROP TABLE ") + name + CL + GO;
+        + QStringLiteral("') AND xtype = 'U')") + kLineEnd;
+    script += QStringLiteral("DROP TABLE ") + name + kLineEnd + kBatchEnd;
 
     QStringList columns;
     for (const ScriptColumn& column : table.columns)
         columns << columnLine(column);
-    script += QStringLiteral("CREATE TABLE ") + name + QStringLiteral(" (") + CL;
-    script += columns.join(QStringLiteral(",") + CL) + CL;
-    script += QStringLiteral(")") + CL + GO;
+    script += QStringLiteral("CREATE TABLE ") + name + QStringLiteral(" (") + kLineEnd;
+    script += columns.join(QStringLiteral(",") + kLineEnd) + kLineEnd;
+    script += QStringLiteral(")") + kLineEnd + kBatchEnd;
 
     // The primary key first, then the unique keys, each group in the order given.
     for (const bool primary : {true, false}) {
