@@ -32,6 +32,8 @@ inline test::SandboxProcess& ownSandbox(int workDelayMs = 0)
     static test::SandboxProcess sandbox([&] {
         test::SandboxProcess::Options options;
         options.workDelayMs = workDelayMs;
+        // sa for the program; clerk, another login, whose sessions the program does not list.
+        options.logins = {QStringLiteral("sa:"), QStringLiteral("clerk:Clerk#1")};
         return options;
     }());
     return sandbox;

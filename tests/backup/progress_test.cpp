@@ -15,8 +15,8 @@ class ProgressTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // Each percent of the work takes 8 ms on the server.
-        ownSandbox(8);
+        // Each percent of the work takes 12 ms on the server.
+        ownSandbox(12);
         createLedger();
         makeFolder("C", "Backups");
         connectSession();
@@ -54,7 +54,7 @@ TEST_F(ProgressTest, TheBarMovesWhileASlowBackupAndRestoreRun)
     ASSERT_EQ(prompts_->requests.size(), 1u);
     EXPECT_EQ(prompts_->requests[0].text,
               "Backup of database 'Ledger' from server '" + session().ServerName + "' completed successfully!");
-    // About 800 ms of work: the window was looked at often, and showed many different percents.
+    // About 1.2 s of work: the window was looked at often, and showed many different percents.
     EXPECT_GE(ticks_, 20);
     EXPECT_GE(seen_.size(), 10u);
     EXPECT_GT(*seen_.rbegin(), 50);

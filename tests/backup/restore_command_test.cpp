@@ -189,6 +189,23 @@ TEST_F(RestoreCommandTest, AFailedRestoreLeavesTheDatabaseOpenToAllAndTheProgram
     EXPECT_EQ(session().connection.currentCatalog(), "Ledger");
 }
 
+TEST_F(RestoreCommandTest, ASessionOfAnotherLoginInTheDatabaseStopsTheRestoreWithoutWaitingForever)
+{
+    Connection clerk;
+    clerk.open(ownSandbox().connectionString("Ledger", "clerk", "Clerk#1"));
+    pickLedgerBackup();
+    restoreFromMenu();
+    ASSERT_EQ(prompts_->requests.size(), 1u);  // the clerk's session is not the program's login: not listed
+    EXPECT_EQ(prompts_->requests[0].text,
+              "Restore operation was not completed!\r\nDetails:Database state cannot be changed while other users "
+              "are using the database 'Ledger'");
+    EXPECT_NO_THROW(clerk.executeCommand("SELECT 1"));
+    EXPECT_EQ(firstName(), "Changed");
+    EXPECT_EQ(scalarOn("master", "SELECT status & 4096 FROM sysdatabases WHERE name = 'Ledger'"), "0");
+    EXPECT_EQ(session().connection.currentCatalog(), "Ledger");
+    EXPECT_EQ(statusTexts_, (QStringList{"Restore in progress... Please wait...", "Ready"}));
+}
+
 TEST_F(RestoreCommandTest, CancelInTheBrowserChangesNothing)
 {
     whenModalShown<frmServerDir>([](frmServerDir& window) {
