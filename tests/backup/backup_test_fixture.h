@@ -80,6 +80,26 @@ inline QString scalarOn(const QString& database, const QString& sql)
     return value;
 }
 
+// Waits until the server counts this many sessions in the database: a connection closed a
+// moment ago may still be leaving it.
+inline void waitForSessionsIn(const QString& database, int expected)
+{
+    Connection watcher;
+    watcher.open(ownSandbox().connectionString(QStringLiteral("master")));
+    for (int attempt = 0; attempt < 250; ++attempt) {
+        Recordset who = watcher.execute(QStringLiteral("sp_who"));
+        int inside = 0;
+        for (; !who.eof(); who.moveNext())
+            if (who.field(QStringLiteral("dbname")).text().trimmed().compare(database, Qt::CaseInsensitive) == 0)
+                ++inside;
+        who.close();
+        if (inside == expected)
+            break;
+        QTest::qWait(20);
+    }
+    watcher.close();
+}
+
 // A fresh database with the table Accounts holding three rows.
 inline void createLedger(const QString& name = QStringLiteral("Ledger"))
 {

@@ -62,6 +62,7 @@ TEST_F(ProgressTest, TheBarMovesWhileASlowBackupAndRestoreRun)
     ticks_ = 0;
     seen_.clear();
     prompts_->requests.clear();
+    waitForSessionsIn("Ledger", 1);  // the program's own connection alone: nothing to ask
     watch([this] { EXPECT_TRUE(RunRestore(&owner_, "C:\\Backups\\Ledger.bak")); });
     ASSERT_EQ(prompts_->requests.size(), 1u);
     EXPECT_EQ(prompts_->requests[0].text,
