@@ -252,9 +252,22 @@ std::optional<std::string> sqliteExpression(const std::vector<Token>& tokens, st
     // Literals (the usual defaults) need no translator.
     std::size_t b = begin;
     std::size_t e = end;
-    while (e - b >= 2 && wrappedInParentheses(tokens, b, e)) {
-        ++b;
-        --e;
+    {
+        // Outer parentheses come off in one pass (each "(" paired with its ")" once), however many there are.
+        std::vector<std::size_t> matching(end - begin, end);
+        std::vector<std::size_t> open;
+        for (std::size_t i = begin; i < end; ++i) {
+            if (tokens[i].isSymbol("(")) {
+                open.push_back(i);
+            } else if (tokens[i].isSymbol(")") && !open.empty()) {
+                matching[open.back() - begin] = i;
+                open.pop_back();
+            }
+        }
+        while (e - b >= 2 && tokens[b].isSymbol("(") && matching[b - begin] == e - 1) {
+            ++b;
+            --e;
+        }
     }
     if (e - b == 1 && (tokens[b].kind == TokenKind::Number || tokens[b].kind == TokenKind::String)) {
         const Token& token = tokens[b];

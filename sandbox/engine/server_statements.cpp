@@ -155,6 +155,9 @@ static BackupOptions parseBackup(const std::vector<Token>& tokens, std::size_t b
     if (!tokens[i].isWord("DATABASE")) {
         if (tokens[i].isWord("LOG"))
             throw SqlError(50000, 16, 1, "The Norvane sandbox backs up and restores whole databases only (no BACKUP LOG).");
+        for (const char* form : {"HEADERONLY", "FILELISTONLY", "LABELONLY", "VERIFYONLY"})
+            if (tokens[i].isWord(form))
+                throw SqlError(50000, 16, 1, std::string("The Norvane sandbox restores whole databases only (no RESTORE ") + form + ").");
         throwSyntaxError(tokens, i, begin);
     }
     ++i;

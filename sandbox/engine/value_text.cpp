@@ -184,6 +184,8 @@ std::optional<DateTimeParts> parseDateTime(std::string_view input)
         if (!parseTime(rest(8)))
             return std::nullopt;
     } else if (text.find(':') != std::string::npos) {
+        // A time alone falls on 1 January 1900; the date attempts above may have written parts.
+        p = DateTimeParts{};
         if (!parseTime(text))
             return std::nullopt;
     } else {

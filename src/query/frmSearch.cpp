@@ -17,6 +17,8 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include <vector>
+
 namespace norvane {
 
 namespace {
@@ -215,20 +217,29 @@ void frmSearch::SearchColumnNames(QTableWidget* grid, const QString& word)
     grid->setHorizontalHeaderLabels(headings);
     const QStringList fields = {QStringLiteral("TableName"), QStringLiteral("ColName"), QStringLiteral("DataType"),
                                 QStringLiteral("Length"),    QStringLiteral("Prec"),    QStringLiteral("Scale")};
-    const QBrush fixedBackground = grid->palette().button();
+    // Each row: its number, the six fields, then "Yes" for a nullable column or parameter.
+    std::vector<QStringList> rows;
     for (; !columns.eof(); columns.moveNext()) {
-        const int row = grid->rowCount();
-        grid->insertRow(row);
-        // The first column numbers the rows and stays fixed, as a row heading.
-        auto* number = new QTableWidgetItem(QString::number(row + 1));
-        number->setFlags(Qt::ItemIsEnabled);
-        number->setBackground(fixedBackground);
-        grid->setItem(row, 0, number);
-        for (int index = 0; index < fields.size(); ++index)
-            grid->setItem(row, index + 1, new QTableWidgetItem(columns.field(fields.at(index)).text()));
+        QStringList cells{QString::number(rows.size() + 1)};
+        for (const QString& field : fields)
+            cells << columns.field(field).text();
         const Field& nullable = columns.field(QStringLiteral("Nullable"));
-        const bool yes = !nullable.isNull() && nullable.value().toLongLong() == 1;
-        grid->setItem(row, 7, new QTableWidgetItem(yes ? QStringLiteral("Yes") : QString()));
+        cells << (!nullable.isNull() && nullable.value().toLongLong() == 1 ? QStringLiteral("Yes") : QString());
+        rows.push_back(std::move(cells));
+    }
+    grid->setRowCount(static_cast<int>(rows.size()));
+    const QBrush fixedBackground = grid->palette().button();
+    for (int row = 0; row < grid->rowCount(); ++row) {
+        const QStringList& cells = rows[static_cast<std::size_t>(row)];
+        for (int column = 0; column < cells.size(); ++column) {
+            auto* item = new QTableWidgetItem(cells.at(column));
+            if (column == 0) {
+                // The first column numbers the rows and stays fixed, as a row heading.
+                item->setFlags(Qt::ItemIsEnabled);
+                item->setBackground(fixedBackground);
+            }
+            grid->setItem(row, column, item);
+        }
     }
     columns.close();
     grid->resizeColumnsToContents();

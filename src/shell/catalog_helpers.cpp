@@ -2,6 +2,7 @@
 
 #include "shell/data/field.h"
 #include "shell/prompts.h"
+#include "shell/responsive_call.h"
 #include "shell/session.h"
 
 #include <QApplication>
@@ -11,7 +12,9 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace norvane {
@@ -29,6 +32,14 @@ ImageProvider& imageProvider()
 {
     static ImageProvider provider;
     return provider;
+}
+
+// Whether the busy pointer on the override stack is SetStatus's own, so that it takes back
+// exactly what it put there and leaves other busy-pointer guards alone.
+bool& statusPointerPushed()
+{
+    static bool pushed = false;
+    return pushed;
 }
 
 // The list view remembers its sort key and direction between heading clicks.
@@ -64,17 +75,82 @@ QString trimBlanks(const QString& text)
     return text.mid(first, last - first);
 }
 
-void loadHeadings(QTreeWidget* listView, const QString& name)
+QString rowsBeyondQuestion()
 {
-    Recordset columns = session().connection.execute(QStringLiteral("Select Name From SysColumns Where Id=Object_Id(N'")
-                                                     + quotedLiteralText(name) + QStringLiteral("') Order By ColId"));
+    return QStringLiteral("This contains more than ") + QString::number(kRowsShownWithoutAsking)
+        + QStringLiteral(" rows..\r\n") + QStringLiteral("Do you want to Display them all?\r\n")
+        + QStringLiteral("[Click No to display only 500 rows]");
+}
+
+// What a ShowRows read shares with the helper thread that reads: the record set and the rows so far.
+struct RowsRead {
     QStringList headings;
-    for (; !columns.eof(); columns.moveNext())
-        headings << columns.field(0).text();
-    columns.close();
-    listView->clear();
-    listView->setColumnCount(0);
-    listView->setHeaderLabels(headings);
+    Recordset rows;
+    qint64 count = -1;
+    std::mutex mutex;                // guards cells, the one thing the waiting thread may look at early
+    std::vector<QStringList> cells;  // read and not yet shown
+    qint64 total = 0;                // rows read in all
+    bool ended = false;              // the result has no more rows
+    bool stopped = false;            // the read was stopped on request
+    std::atomic<bool> stopRequested{false};
+    std::shared_ptr<std::atomic<qint64>> heartbeat = std::make_shared<std::atomic<qint64>>(0);
+
+    // Reads rows until there are `upTo` in all (negative: to the end).
+    void readUpTo(qint64 upTo)
+    {
+        for (;;) {
+            if (stopRequested) {
+                stopped = true;
+                return;
+            }
+            {
+                const std::lock_guard lock(mutex);
+                if (rows.eof()) {
+                    ended = true;
+                    return;
+                }
+                if (upTo >= 0 && total >= upTo)
+                    return;
+            }
+            QStringList row;
+            row.reserve(rows.fieldCount());
+            for (const Field& field : rows.fields())
+                row << rowCellText(field);
+            {
+                const std::lock_guard lock(mutex);
+                cells.push_back(std::move(row));
+                ++total;
+            }
+            ++*heartbeat;
+            try {
+                rows.moveNext();
+            } catch (const DbError& error) {
+                if (error.sqlState() != QLatin1String("HY008") || !stopRequested)
+                    throw;
+                stopped = true;  // Escape: the rows read so far stay
+                return;
+            }
+        }
+    }
+};
+
+ResponsiveCall sessionCall(const std::shared_ptr<RowsRead>& read, bool escapeCancels, std::function<void()> progress)
+{
+    ResponsiveCall call;
+    call.progress = std::move(progress);
+    call.timeoutSeconds = session().queryTimeoutSeconds;
+    call.heartbeat = read->heartbeat;
+    call.cancel = [] { session().connection.cancel(); };
+    if (escapeCancels) {
+        call.escape = [read] {
+            read->stopRequested = true;
+            session().connection.cancel();
+        };
+    }
+    call.giveUp = [] { session().connection.abandon(); };
+    call.timeoutText = QStringLiteral("The server did not answer within %1 seconds; its connection was closed.")
+                           .arg(session().queryTimeoutSeconds);
+    return call;
 }
 
 }  // namespace
@@ -107,49 +183,89 @@ void SetStatus(const QString& text, bool busy)
 {
     if (statusSink())
         statusSink()(text);
-    if (busy) {
-        if (QApplication::overrideCursor())
-            QApplication::changeOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-    } else {
-        while (QApplication::overrideCursor())
-            QApplication::restoreOverrideCursor();
+    bool& pushed = statusPointerPushed();
+    if (busy && !pushed) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        pushed = true;
+    } else if (!busy && pushed) {
+        QApplication::restoreOverrideCursor();
+        pushed = false;
     }
 }
 
 void ShowRows(QTreeWidget* listView, const QString& name, bool allRows)
 {
-    loadHeadings(listView, name);
-
     const QString query = (allRows ? QStringLiteral("Select * From ") : QStringLiteral("Select Top 10 * From ")) + name;
-    listView->clear();
-    // The count comes before the first row, without reading the rows twice.
-    Recordset rows = session().connection.openCounted(query);
-    const qint64 count = rows.recordCount();
-    qint64 limit = -1;
-    if (count > kRowsShownWithoutAsking
-        && askQuestion(listView, rowCountQuestion(count), QMessageBox::Yes | QMessageBox::No) == QMessageBox::No)
-        limit = kRowsShownWithoutAsking;
+    const QString headingsQuery = QStringLiteral("Select Name From SysColumns Where Id=Object_Id(N'")
+        + quotedLiteralText(name) + QStringLiteral("') Order By ColId");
+    auto read = std::make_shared<RowsRead>();
+    const auto showRead = [listView, read] {
+        QList<QTreeWidgetItem*> shown;
+        const std::lock_guard lock(read->mutex);
+        shown.reserve(static_cast<qsizetype>(read->cells.size()));
+        for (const QStringList& cells : read->cells)
+            shown << new QTreeWidgetItem(cells);  // the list view owns them from here
+        read->cells.clear();
+        listView->addTopLevelItems(shown);
+    };
+    // Rows show as they arrive, and the rows read so far stay shown whatever ends the reading.
+    const auto readRows = [&](std::function<void()> work, bool escapeCancels) {
+        try {
+            return runResponsive(std::move(work), sessionCall(read, escapeCancels, showRead));
+        } catch (const DbError&) {
+            showRead();
+            throw;
+        }
+    };
 
-    std::vector<std::unique_ptr<QTreeWidgetItem>> items;
-    for (; !rows.eof() && (limit < 0 || static_cast<qint64>(items.size()) < limit); rows.moveNext()) {
-        QStringList cells;
-        cells.reserve(rows.fieldCount());
-        for (const Field& field : rows.fields())
-            cells << rowCellText(field);
-        items.push_back(std::make_unique<QTreeWidgetItem>(cells));
+    // Headings, the count and the first row.
+    readRows([read, headingsQuery, query] {
+        try {
+            Recordset columns = session().connection.execute(headingsQuery);
+            for (; !columns.eof(); columns.moveNext())
+                read->headings << columns.field(0).text();
+            columns.close();
+            read->rows = session().connection.openCounted(query);
+            read->count = read->rows.recordCount();
+        } catch (const DbError& error) {
+            if (error.sqlState() != QLatin1String("HY008") || !read->stopRequested)
+                throw;
+            read->stopped = true;
+        }
+    }, true);
+    listView->clear();
+    listView->setColumnCount(0);
+    listView->setHeaderLabels(read->headings);
+    if (read->stopped)
+        return;
+
+    // The question comes before the rows when the count is known, else once a row past 500 has been read.
+    qint64 limit = -1;
+    if (read->count > kRowsShownWithoutAsking
+        && askQuestion(listView, rowCountQuestion(read->count), QMessageBox::Yes | QMessageBox::No) == QMessageBox::No)
+        limit = kRowsShownWithoutAsking;
+    bool stopped = false;
+    if (read->count < 0 && limit < 0) {
+        readRows([read] { read->readUpTo(kRowsShownWithoutAsking + 1); }, true);
+        stopped = read->stopped;
+        if (!stopped && !read->ended
+            && askQuestion(listView, rowsBeyondQuestion(), QMessageBox::Yes | QMessageBox::No) == QMessageBox::No) {
+            limit = kRowsShownWithoutAsking;
+            showRead();
+            delete listView->takeTopLevelItem(kRowsShownWithoutAsking);  // the row past 500 goes
+        }
     }
+    if (!stopped)
+        readRows([read, limit] { read->readUpTo(limit); }, true);
+
     // Rows the user chose not to see are not read off the wire.
-    if (rows.eof())
-        rows.close();
-    else
-        rows.abandon();
-    QList<QTreeWidgetItem*> shown;
-    shown.reserve(static_cast<qsizetype>(items.size()));
-    for (std::unique_ptr<QTreeWidgetItem>& item : items)
-        shown << item.release();  // the list view owns them from here
-    listView->addTopLevelItems(shown);
+    readRows([read] {
+        if (read->rows.eof() || !read->rows.isOpen())
+            read->rows.close();
+        else
+            read->rows.abandon();
+    }, false);
+    showRead();
 }
 
 Qt::SortOrder SortListView(QTreeWidget* listView, int column)

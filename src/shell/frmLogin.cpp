@@ -4,7 +4,9 @@
 #include "shell/data/server_discovery.h"
 #include "shell/login_settings.h"
 #include "shell/prompts.h"
+#include "shell/responsive_call.h"
 #include "shell/session.h"
+#include "shell/session_login.h"
 #include "shell/window_registry.h"
 
 #include <QApplication>
@@ -27,14 +29,14 @@ namespace norvane {
 
 namespace {
 
-constexpr char Caption[] = "Norvane : Connection";
-constexpr char ConnectFailed[] = "Problems encountered while connecting!";
-constexpr char DatabasesFailed[] = "Databases cannot be populated!";
-constexpr char UserNameMissing[] = "User Name must be entered!";
-constexpr char DsnMissing[] = "DSN must be selected!";
-constexpr char ServerMissing[] = "Server name must be entered!";
-constexpr char DatabaseMissing[] = "Database must be selected!";
-constexpr char DatabaseListQuery[] = "Select Name From SysDatabases";
+constexpr char kCaption[] = "Norvane : Connection";
+constexpr char kConnectFailed[] = "Problems encountered while connecting!";
+constexpr char kDatabasesFailed[] = "Databases cannot be populated!";
+constexpr char kUserNameMissing[] = "User Name must be entered!";
+constexpr char kDsnMissing[] = "DSN must be selected!";
+constexpr char kServerMissing[] = "Server name must be entered!";
+constexpr char kDatabaseMissing[] = "Database must be selected!";
+constexpr char kDatabaseListQuery[] = "Select Name From SysDatabases";
 
 // The busy pointer for the life of a step; the normal pointer comes back on every way out.
 class BusyPointer {
@@ -61,7 +63,7 @@ void selectEntry(QComboBox* combo, const QString& text)
 frmLogin::frmLogin(QWidget* owner, const WindowRegistry* windows) : QDialog(owner), windows_(windows)
 {
     setObjectName("frmLogin");
-    setWindowTitle(Caption);
+    setWindowTitle(kCaption);
     setModal(true);
     buildControls();
 }
@@ -243,7 +245,7 @@ void frmLogin::SaveInputs()
 {
     SavedLoginInputs inputs;
     inputs.userName = txtCONUserName->text().trimmed();
-    inputs.password = txtCONPassword->text().trimmed();
+    inputs.password = txtCONPassword->text();  // a password keeps its blanks
     inputs.remember = chkCONRemember->isChecked();
     inputs.dsn = cboCONDSN->currentText().trimmed();
     inputs.server = cboCONServers->currentText().trimmed();
@@ -259,12 +261,11 @@ void frmLogin::SaveInputs()
 
 void frmLogin::ReadInputs()
 {
-    Session& s = session();
-    s.UserName = txtCONUserName->text().trimmed();
-    s.Password = txtCONPassword->text().trimmed();
-    s.DsnName = cboCONDSN->currentText().trimmed();
-    s.ServerName = cboCONServers->currentText().trimmed();
-    s.DatabaseName = cboCONDatabase->currentText().trimmed();
+    inputs_.userName = txtCONUserName->text().trimmed();
+    inputs_.password = txtCONPassword->text();  // a password keeps its blanks
+    inputs_.dsnName = cboCONDSN->currentText().trimmed();
+    inputs_.serverName = cboCONServers->currentText().trimmed();
+    inputs_.databaseName = cboCONDatabase->currentText().trimmed();
 }
 
 void frmLogin::failValidation(const QString& text, QWidget* focus)
@@ -276,23 +277,23 @@ void frmLogin::failValidation(const QString& text, QWidget* focus)
 
 bool frmLogin::ValidateInputs()
 {
-    const Session& s = session();
+    const LoginInputs& s = inputs_;
     const bool dsnMode = optCONMode[0]->isChecked();
     const bool serverMode = optCONMode[1]->isChecked();
-    if (s.UserName.isEmpty()) {
-        failValidation(UserNameMissing, txtCONUserName);
+    if (s.userName.isEmpty()) {
+        failValidation(kUserNameMissing, txtCONUserName);
         return false;
     }
-    if (dsnMode && s.DsnName.isEmpty()) {
-        failValidation(DsnMissing, cboCONDSN);
+    if (dsnMode && s.dsnName.isEmpty()) {
+        failValidation(kDsnMissing, cboCONDSN);
         return false;
     }
-    if (serverMode && s.ServerName.isEmpty()) {
-        failValidation(ServerMissing, cboCONServers);
+    if (serverMode && s.serverName.isEmpty()) {
+        failValidation(kServerMissing, cboCONServers);
         return false;
     }
-    if (serverMode && s.DatabaseName.isEmpty()) {
-        failValidation(DatabaseMissing, cboCONDatabase);
+    if (serverMode && s.databaseName.isEmpty()) {
+        failValidation(kDatabaseMissing, cboCONDatabase);
         return false;
     }
     return true;
@@ -302,34 +303,44 @@ ConnectionMode frmLogin::currentMode() const
 {
     if (optCONMode[0]->isChecked())
         return ConnectionMode::Dsn;
-    return session().UseWindowsAuth ? ConnectionMode::ServerIntegrated : ConnectionMode::ServerSqlLogin;
+    return inputs_.useWindowsAuth ? ConnectionMode::ServerIntegrated : ConnectionMode::ServerSqlLogin;
 }
 
 namespace {
-ConnectionInputs sessionInputs()
+ConnectionInputs connectionInputs(const LoginInputs& inputs)
 {
-    const Session& s = session();
-    return ConnectionInputs{s.DsnName, s.UserName, s.Password, s.ServerName, s.DatabaseName};
+    return ConnectionInputs{inputs.dsnName, inputs.userName, inputs.password, inputs.serverName, inputs.databaseName};
 }
 }  // namespace
 
 void frmLogin::FillDatabases(QComboBox* combo)
 {
-    Session& s = session();
-    s.DatabaseName = "Master";
-    s.ConnectionString = BuildConnectionString(
-        s.UseWindowsAuth ? ConnectionMode::ServerIntegrated : ConnectionMode::ServerSqlLogin, sessionInputs());
-    Connection temporary;
-    temporary.open(s.ConnectionString);
-    Recordset names = temporary.execute(DatabaseListQuery);
+    // A temporary connection to master, composed from the dialog's inputs; the session stays as it is.
+    LoginInputs master = inputs_;
+    master.databaseName = QStringLiteral("Master");
+    const QString connectionString = BuildConnectionString(
+        master.useWindowsAuth ? ConnectionMode::ServerIntegrated : ConnectionMode::ServerSqlLogin,
+        connectionInputs(master));
+    const int loginSeconds = session().loginTimeoutSeconds;
+    const int querySeconds = session().queryTimeoutSeconds;
+    auto names = std::make_shared<QStringList>();
+    ResponsiveCall call;
+    call.timeoutSeconds = loginSeconds + querySeconds;
+    call.timeoutText = QStringLiteral("The server did not answer within %1 seconds.").arg(call.timeoutSeconds);
+    runResponsive([names, connectionString, loginSeconds, querySeconds] {
+        Connection temporary;
+        temporary.setLoginTimeout(loginSeconds);
+        temporary.setQueryTimeout(querySeconds);
+        temporary.open(connectionString);
+        Recordset rows = temporary.execute(kDatabaseListQuery);
+        for (; !rows.eof(); rows.moveNext())
+            names->append(rows.field("Name").text());
+        rows.close();
+        temporary.close();
+    }, call);
     combo->clear();
-    while (!names.eof()) {
-        combo->addItem(names.field("Name").text());
-        names.moveNext();
-    }
+    combo->addItems(*names);
     combo->setCurrentIndex(-1);  // filled, nothing chosen yet
-    names.close();
-    temporary.close();
     databaseListFetched_ = true;
 }
 
@@ -341,7 +352,7 @@ void frmLogin::cboCONDatabase_GotFocus()
         BusyPointer busy;
         FillDatabases(cboCONDatabase);
     } catch (const DbError& error) {
-        showError(this, DatabasesFailed, error.description());
+        showError(this, kDatabasesFailed, error.description());
         return;
     }
     const QString database = readLoginSetting(LoginKeys::Database, LoginDefaults::Database);
@@ -363,7 +374,7 @@ void frmLogin::optCONMode_Click(int index)
 void frmLogin::chkWindows_Click()
 {
     const bool integrated = chkWindows->isChecked();
-    session().UseWindowsAuth = integrated;
+    inputs_.useWindowsAuth = integrated;
     txtCONUserName->setEnabled(!integrated);
     txtCONPassword->setEnabled(!integrated);
 }
@@ -378,52 +389,54 @@ void frmLogin::cmdCONConnect_Click()
         connectSession();
     } catch (const DbError& error) {
         busy.reset();  // the normal pointer over the message
-        showError(this, ConnectFailed, error.description());
+        showError(this, kConnectFailed, error.description());
         return;
     }
     busy.reset();
     loginOK_ = true;
     done(Accepted);  // hides the dialog
     Session& s = session();
-    if (s.EverConnected)
-        emit reconnected();
+    const bool reconnection = s.EverConnected;
     s.EverConnected = true;
     s.Connected = true;
+    if (reconnection)
+        emit reconnected();
 }
 
 void frmLogin::connectSession()
 {
-    Session& s = session();
     const ConnectionMode mode = currentMode();
-    s.ConnectionString = BuildConnectionString(mode, sessionInputs());
+    SessionLogin login;
+    login.connectionString = BuildConnectionString(mode, connectionInputs(inputs_));
     // Where the server-management object logs in: the address that reached the server.
-    // The server's own name (below) need not resolve on this machine.
-    QString adminTarget = s.ServerName;
-    if (mode == ConnectionMode::Dsn)
-        adminTarget = dsnServerAddress(s.DsnName);
+    // The server's own name need not resolve on this machine; where nothing else is known, it is used.
+    login.adminTarget = mode == ConnectionMode::Dsn ? dsnServerAddress(inputs_.dsnName) : inputs_.serverName;
+    login.integrated = inputs_.useWindowsAuth;
+    login.userName = inputs_.userName;
+    login.password = inputs_.password;
 
-    if (s.connection.isOpen())
-        s.connection.close();
-    s.connection.open(s.ConnectionString);
+    // Both are opened before anything of the session changes, so a failure leaves it as it was.
+    std::unique_ptr<LoggedIn> fresh = logInResponsive(login, [this](ServerAdmin& admin, const SessionLogin& inputs) {
+        loginServerAdmin(admin, inputs);
+    });
 
-    s.ServerName = s.connection.property("Server Name");
-    s.DatabaseName = s.connection.property("Current Catalog");
-
-    if (adminTarget.isEmpty())
-        adminTarget = s.ServerName;
-    auto admin = std::make_unique<ServerAdmin>();
-    if (s.UseWindowsAuth) {
-        admin->LoginSecure = true;
-        admin->connect(adminTarget);
-    } else {
-        admin->connect(adminTarget, s.UserName, s.Password);
-    }
-    if (s.serverAdmin)
-        s.serverAdmin->disconnect();
-    s.serverAdmin = std::move(admin);
+    Session& s = session();
+    s.ServerName = fresh->serverName;
+    s.DatabaseName = fresh->databaseName;
+    adoptLogin(std::move(*fresh));
+    s.ConnectionString = login.connectionString;
+    s.UserName = inputs_.userName;
+    s.Password = inputs_.password;
+    s.DsnName = inputs_.dsnName;
+    s.UseWindowsAuth = inputs_.useWindowsAuth;
 
     if (windows_)
         windows_->runAfterConnect();
+}
+
+void frmLogin::loginServerAdmin(ServerAdmin& admin, const SessionLogin& login)
+{
+    defaultAdminLogin(admin, login);
 }
 
 void frmLogin::cmdSQLCancel_Click()

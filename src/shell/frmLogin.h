@@ -19,7 +19,19 @@ class QRadioButton;
 
 namespace norvane {
 
+class ServerAdmin;
 class WindowRegistry;
+struct SessionLogin;
+
+// The dialog's own copy of what the user typed; the session takes it over only when Connect succeeds.
+struct LoginInputs {
+    QString userName;    // trimmed
+    QString password;    // exactly as typed
+    QString dsnName;     // trimmed
+    QString serverName;  // trimmed
+    QString databaseName;  // trimmed
+    bool useWindowsAuth = false;
+};
 
 class frmLogin : public QDialog {
     Q_OBJECT
@@ -39,7 +51,9 @@ public:
 
     void LoadInputs();
     void SaveInputs();
+    // Reads the controls into the dialog's own inputs (never into the session).
     void ReadInputs();
+    const LoginInputs& inputs() const { return inputs_; }
     bool ValidateInputs();
     void FillDatabases(QComboBox* combo);
     ConnectionMode currentMode() const;
@@ -79,6 +93,8 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Logs the new server-management object in; runs on a helper thread while the dialog waits.
+    virtual void loginServerAdmin(ServerAdmin& admin, const SessionLogin& login);
 
 private:
     void buildControls();
@@ -89,6 +105,7 @@ private:
     void failValidation(const QString& text, QWidget* focus);
 
     const WindowRegistry* windows_ = nullptr;
+    LoginInputs inputs_;
     bool loginOK_ = false;
     bool loaded_ = false;
     bool unloaded_ = false;

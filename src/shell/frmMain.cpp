@@ -7,6 +7,7 @@
 #include "shell/frmTips.h"
 #include "shell/prompts.h"
 #include "shell/session.h"
+#include "shell/session_login.h"
 
 #include <QAction>
 #include <QApplication>
@@ -326,36 +327,25 @@ void frmMain::mnuConnect_Click()
 
 void frmMain::mnuRefresh_Click()
 {
-    Session& s = session();
+    const Session& s = session();
+    SessionLogin login;
+    login.connectionString = s.ConnectionString;
+    // The address the object logged in to before, which may differ from the server's own name.
+    login.adminTarget = s.serverAdmin ? s.serverAdmin->serverName() : QString();
+    if (login.adminTarget.isEmpty())
+        login.adminTarget = s.ServerName;
+    login.integrated = s.serverAdmin ? s.serverAdmin->LoginSecure : s.UseWindowsAuth;
+    login.userName = s.UserName;
+    login.password = s.Password;
     // Both are opened afresh before the session's are replaced, so a failure leaves the session as it was.
-    Connection fresh;
-    auto admin = std::make_unique<ServerAdmin>();
+    std::unique_ptr<LoggedIn> fresh;
     try {
-        fresh.open(s.ConnectionString);
-        if (s.serverAdmin)
-            admin->LoginSecure = s.serverAdmin->LoginSecure;
-        // The address the object logged in to before, which may differ from the server's own name.
-        QString target = s.serverAdmin ? s.serverAdmin->serverName() : QString();
-        if (target.isEmpty())
-            target = s.ServerName;
-        if (admin->LoginSecure)
-            admin->connect(target);
-        else
-            admin->connect(target, s.UserName, s.Password);
+        fresh = logInResponsive(login);
     } catch (const DbError& error) {
         showError(this, kRefreshFailed, error.description());
         return;
     }
-    try {
-        if (s.connection.isOpen())
-            s.connection.close();
-    } catch (const DbError&) {
-        // The old connection may be gone already; it is replaced either way.
-    }
-    s.connection = std::move(fresh);
-    if (s.serverAdmin)
-        s.serverAdmin->disconnect();
-    s.serverAdmin = std::move(admin);
+    adoptLogin(std::move(*fresh));
     reopenTablesWindow();
 }
 

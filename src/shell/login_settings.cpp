@@ -1,7 +1,13 @@
 #include "shell/login_settings.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace norvane {
 
@@ -60,9 +66,26 @@ QString modeWord(bool value)
     return value ? QStringLiteral("True") : QStringLiteral("False");
 }
 
+namespace {
+
+// The file holds a (scrambled) password: it is made for its owner alone before anything is written
+// into it. The settings writer replaces the file with a new one that takes over these permissions.
+void prepareOwnerOnlyFile(const QString& fileName)
+{
+    QDir().mkpath(QFileInfo(fileName).absolutePath());
+    const QByteArray path = QFile::encodeName(fileName);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (fd >= 0) {
+        ::fchmod(fd, S_IRUSR | S_IWUSR);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
 void writeLoginSettings(const SavedLoginInputs& inputs)
 {
-    QString fileName;
+    prepareOwnerOnlyFile(loginSettingsFileName());
     {
         QSettings settings = openSettings();
         settings.beginGroup(LoginKeys::Group);
@@ -76,10 +99,7 @@ void writeLoginSettings(const SavedLoginInputs& inputs)
         settings.setValue(LoginKeys::ModeServer, modeWord(inputs.modeServer));
         settings.endGroup();
         settings.sync();
-        fileName = settings.fileName();
     }
-    // The file holds a (scrambled) password: only its owner may read it.
-    QFile::setPermissions(fileName, QFile::ReadOwner | QFile::WriteOwner);
 }
 
 QString loginSettingsFileName()

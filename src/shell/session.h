@@ -22,6 +22,9 @@ struct Session {
     bool Connected = false;
     bool EverConnected = false;
     bool DirectoryCancelled = false;
+    // Limits of the program's own work: a login, and a statement without an answer from the server.
+    int loginTimeoutSeconds = 15;
+    int queryTimeoutSeconds = 30;
 };
 
 // The single Session of the program.

@@ -104,9 +104,11 @@ const QStringList& scripts()
 // keywords in every case, touching each other and other words.
 QString randomScript(unsigned seed, int tokens)
 {
-    const QStringList words{"select", "SELECT", "Having", "HAVING", "id", "Id", "object_id", "OBJECT_ID",
-                            "sysobjects", "SysColumns", "count", "sum", "IDENTITY", "selected", "x", "_",
-                            "9", QStringLiteral("\u00e9"), "Order", "BY", "group", "withx", "top", "percent", "in", "into"};
+    const QStringList words{"select",    "SELECT",    "Having",     "HAVING",     "id",    "Id",
+                            "object_id", "OBJECT_ID", "sysobjects", "SysColumns", "count", "sum",
+                            "IDENTITY",  "selected",  "x",          "_",          "9",     QStringLiteral("\u00e9"),
+                            "Order",     "BY",        "group",      "withx",      "top",   "percent",
+                            "in",        "into"};
     const QStringList separators{" ", "  ", "\t", "\r\n", "\n", "(", ")", ".", ",", "[", "]", "'", "", "", "-- "};
     std::mt19937 generator(seed);
     std::uniform_int_distribution<qsizetype> pickWord(0, words.size() - 1);
@@ -142,27 +144,6 @@ TEST(KeywordColourTest, SpansOfWorkedTexts)
                                        {31, 2, kKeywordBlue}}));
     EXPECT_TRUE(ColourKeywords(u"").empty());
     EXPECT_TRUE(ColourKeywords(u"Dim x\r\n\tfoo_bar 12").empty());
-}
-
-TEST(KeywordColourTest, TableAndItsLoading)
-{
-    const KeywordTable& table = LoadKeywords();
-    EXPECT_EQ(&table, &keywordTable());  // loading again refills the one table
-    EXPECT_EQ(table[36].Keyword, QStringLiteral("HAVING "));
-    EXPECT_EQ(table[100].Keyword, QStringLiteral("WRITETEXT"));
-    EXPECT_EQ(table[100].Colour, kKeywordBlue);
-    EXPECT_EQ(table[101].Colour, kKeywordGreen);
-    EXPECT_EQ(table[102].Keyword, QStringLiteral("syscolumns"));
-    EXPECT_EQ(table[103].Keyword, QStringLiteral("COUNT"));
-    EXPECT_EQ(table[103].Colour, kKeywordMagenta);
-    EXPECT_EQ(table[106].Keyword, QStringLiteral("SUM"));
-    int blanks = 0;
-    for (const KeywordEntry& entry : table)
-        blanks += static_cast<int>(entry.Keyword.count(QLatin1Char(' ')));
-    EXPECT_EQ(blanks, 1);
-    EXPECT_EQ(kKeywordBlue, qRgb(0, 0, 255));
-    EXPECT_EQ(kKeywordGreen, qRgb(0, 255, 0));
-    EXPECT_EQ(kKeywordMagenta, qRgb(255, 0, 255));
 }
 
 }  // namespace

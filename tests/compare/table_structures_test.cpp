@@ -2,9 +2,12 @@
 // the server-management object reads table by table.
 #include "shell/data/table_structures.h"
 
+#include "support/qt_printers.h"
 #include "support/sandbox_process.h"
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 namespace norvane {
 namespace {
@@ -36,24 +39,17 @@ TEST_P(TableStructuresTest, AgreeWithTheTableByTableRead)
             const ColumnProperties& read = structure.Columns[c];
             const ColumnProperties& expected = columns[c];
             SCOPED_TRACE(expected.Name.toStdString());
-            EXPECT_EQ(read.Name, expected.Name);
-            EXPECT_EQ(read.Datatype, expected.Datatype);
-            EXPECT_EQ(read.UserDefinedType, expected.UserDefinedType);
-            EXPECT_EQ(read.Length, expected.Length);
-            EXPECT_EQ(read.NumericPrecision, expected.NumericPrecision);
-            EXPECT_EQ(read.NumericScale, expected.NumericScale);
-            EXPECT_EQ(read.AllowNulls, expected.AllowNulls);
-            EXPECT_EQ(read.Identity, expected.Identity);
-            EXPECT_EQ(read.IsComputed, expected.IsComputed);
-            EXPECT_EQ(read.ComputedText, expected.ComputedText);
-            EXPECT_EQ(read.Default, expected.Default);
-            EXPECT_EQ(read.DRIDefaultName, expected.DRIDefaultName);
-            EXPECT_EQ(read.ColumnId, expected.ColumnId);
+            const auto facts = [](const ColumnProperties& p) {
+                return std::tuple(p.Name, p.Datatype, p.UserDefinedType, p.Length, p.NumericPrecision, p.NumericScale,
+                                  p.AllowNulls, p.Identity, p.IsComputed, p.ComputedText, p.Default, p.DRIDefaultName,
+                                  p.ColumnId);
+            };
+            EXPECT_EQ(facts(read), facts(expected));
             computed += read.IsComputed && !read.ComputedText.isEmpty() ? 1 : 0;
         }
         columnCount += static_cast<int>(columns.size());
     }
-    EXPECT_GE(computed, 2);  // Products.InventoryValue and TypeSamples.IntPlusSmall at least
+    EXPECT_GE(computed, 2); // Products.InventoryValue and TypeSamples.IntPlusSmall at least
     EXPECT_GE(rows, columnCount);
 }
 

@@ -1,39 +1,22 @@
 // The calling code for a stored procedure, as whole texts: the T-SQL script and
 // the two kinds of Visual Basic, for the order example and the awkward cases.
+#include "object_window_fixture.h"
 #include "objects/sql_call.h"
 #include "objects/vb_call.h"
-#include "support/qt_printers.h"
 
 #include <gtest/gtest.h>
 
 using namespace norvane;
+using norvane::testing::vbCallText;
 
 namespace {
 
-ParamRow row(const QString& number, const QString& name, const QString& type, const QString& length,
-             const QString& precision, const QString& scale, const QString& direction)
-{
-    return ParamRow{number, name, type, length, precision, scale, direction};
-}
-
 // The order procedure: an int input, a numeric(10,2) output and a varchar(40) output.
 const ParamRows kOrderRows = {
-    row("1", "@Id", "int", "4", "10", "0", "Input"),
-    row("2", "@Total", "numeric", "9", "10", "2", "Output"),
-    row("3", "@Note", "varchar", "40", "0", "0", "Output"),
+    ParamRow{"1", "@Id", "int", "4", "10", "0", "Input"},
+    ParamRow{"2", "@Total", "numeric", "9", "10", "2", "Output"},
+    ParamRow{"3", "@Note", "varchar", "40", "0", "0", "Output"},
 };
-
-// The lines every Visual Basic text begins with, up to the tab of the first line after CommandText.
-QString vbHead(const QString& name)
-{
-    return "Dim objCMD As ADODB.Command\r"
-           "Set objCMD = New ADODB.Command\r"
-           "With objCMD\r"
-           "\t.ActiveConnection = ?\r"
-           "\t.CommandType = adCmdStoredProc\r"
-           "\t.CommandText = \""
-        + name + "\" \r\t";
-}
 
 }  // namespace
 
@@ -47,91 +30,67 @@ TEST(CallingCode, OrderProcedureInAllThreeKinds)
               "PRINT @pNote\r\n");
 
     EXPECT_EQ(BuildVBCall2("up_Order", kOrderRows),
-              "Dim objCMD As ADODB.Command\r"
-              "Set objCMD = New ADODB.Command\r"
-              "With objCMD\r"
-              "\t.ActiveConnection = ?\r"
-              "\t.CommandType = adCmdStoredProc\r"
-              "\t.CommandText = \"up_Order\" \r"
-              "\t.Parameters.Append .CreateParameter(\"@Id\", adInteger, adParamInput, 4, ?)\r"
-              "\t.Parameters.Append .CreateParameter(\"@Total\", adNumeric, adParamOutput, 9)\r"
-              "\t.Parameters(\"@Total\").Precision = 10\r"
-              "\t.Parameters(\"@Total\").NumericScale = 2\r"
-              "\t.Parameters.Append .CreateParameter(\"@Note\", adVarChar, adParamOutput, 40)\r"
-              "\t.Execute\r"
-              "\t? = .Parameters(\"@Total\")\r"
-              "\t? = .Parameters(\"@Note\")\r"
-              "End With\r"
-              "Set objCMD = Nothing");
+              vbCallText("up_Order", "\t.Parameters.Append .CreateParameter(\"@Id\", adInteger, adParamInput, 4, ?)\r"
+                                     "\t.Parameters.Append .CreateParameter(\"@Total\", adNumeric, adParamOutput, 9)\r"
+                                     "\t.Parameters(\"@Total\").Precision = 10\r"
+                                     "\t.Parameters(\"@Total\").NumericScale = 2\r"
+                                     "\t.Parameters.Append .CreateParameter(\"@Note\", adVarChar, adParamOutput, 40)\r"
+                                     "\t.Execute\r"
+                                     "\t? = .Parameters(\"@Total\")\r"
+                                     "\t? = .Parameters(\"@Note\")\r"));
 
     EXPECT_EQ(BuildVBCall1("up_Order", kOrderRows),
-              "Dim objCMD As ADODB.Command\r"
-              "Set objCMD = New ADODB.Command\r"
-              "With objCMD\r"
-              "\t.ActiveConnection = ?\r"
-              "\t.CommandType = adCmdStoredProc\r"
-              "\t.CommandText = \"up_Order\" \r"
-              "\t.Parameters(\"@Id\")= ?\r"
-              "\t.Execute\r"
-              "\t? = .Parameters(\"@Total\")\r"
-              "\t? = .Parameters(\"@Note\")\r"
-              "End With\r"
-              "Set objCMD = Nothing");
+              vbCallText("up_Order", "\t.Parameters(\"@Id\")= ?\r\t.Execute\r\t? = .Parameters(\"@Total\")\r"
+                                     "\t? = .Parameters(\"@Note\")\r"));
 }
 
 TEST(CallingCode, ProcedureWithoutParametersSkipsTheEmptyGridRow)
 {
     // The grid of a parameterless procedure keeps one empty row under its header.
-    const ParamRows emptyRow = {row("", "", "", "", "", "", "")};
+    const ParamRows emptyRow = {ParamRow{"", "", "", "", "", "", ""}};
     EXPECT_EQ(BuildSQLCall("ListCategories", emptyRow), "Execute ListCategories \r\n");
-    const QString vb = vbHead("ListCategories") + ".Execute\rEnd With\rSet objCMD = Nothing";
+    const QString vb = vbCallText("ListCategories", "\t.Execute\r");
     EXPECT_EQ(BuildVBCall1("ListCategories", emptyRow), vb);
     EXPECT_EQ(BuildVBCall2("ListCategories", emptyRow), vb);
 
     // Nothing shown and an empty find box: the code names no procedure.
     EXPECT_EQ(BuildSQLCall("", {}), "Execute  \r\n");
-    EXPECT_EQ(BuildVBCall2("", {}), vbHead("") + ".Execute\rEnd With\rSet objCMD = Nothing");
+    EXPECT_EQ(BuildVBCall2("", {}), vbCallText("", "\t.Execute\r"));
 }
 
 TEST(CallingCode, OnlyOutputsOrOnlyInputs)
 {
-    const ParamRows outputs = {row("1", "@Count", "int", "4", "10", "0", "Output"),
-                               row("2", "@Code", " char ", " 5 ", "0", "0", " output ")};
-    EXPECT_EQ(BuildSQLCall("CountAll", outputs),
-              "DECLARE @pCount AS INT\r\n"
-              "DECLARE @pCode AS CHAR(5)\r\n"
-              "Execute CountAll  @Count= @pCount OUTPUT, @Code= @pCode OUTPUT\r\n"
-              "PRINT @pCount\r\n"
-              "PRINT @pCode\r\n");
-    EXPECT_EQ(BuildVBCall1("CountAll", outputs), vbHead("CountAll")
-                                                      + ".Execute\r"
-                                                        "\t? = .Parameters(\"@Count\")\r"
-                                                        "\t? = .Parameters(\"@Code\")\r"
-                                                        "End With\rSet objCMD = Nothing");
+    const ParamRows outputs = {ParamRow{"1", "@Count", "int", "4", "10", "0", "Output"},
+                               ParamRow{"2", "@Code", " char ", " 5 ", "0", "0", " output "}};
+    EXPECT_EQ(BuildSQLCall("CountAll", outputs), "DECLARE @pCount AS INT\r\n"
+                                                 "DECLARE @pCode AS CHAR(5)\r\n"
+                                                 "Execute CountAll  @Count= @pCount OUTPUT, @Code= @pCode OUTPUT\r\n"
+                                                 "PRINT @pCount\r\n"
+                                                 "PRINT @pCode\r\n");
+    EXPECT_EQ(BuildVBCall1("CountAll", outputs),
+              vbCallText("CountAll", "\t.Execute\r\t? = .Parameters(\"@Count\")\r\t? = .Parameters(\"@Code\")\r"));
 
-    const ParamRows inputs = {row("1", "@From", "datetime", "8", "23", "3", "Input"),
-                              row("2", "@Rate", "smallmoney", "4", "10", "4", " input "),
-                              row("3", "@Flag", "bit", "1", "1", "0", "INPUT")};
+    const ParamRows inputs = {ParamRow{"1", "@From", "datetime", "8", "23", "3", "Input"},
+                              ParamRow{"2", "@Rate", "smallmoney", "4", "10", "4", " input "},
+                              ParamRow{"3", "@Flag", "bit", "1", "1", "0", "INPUT"}};
     EXPECT_EQ(BuildSQLCall("Rates", inputs), "Execute Rates  @From= ?, @Rate= ?, @Flag= ?\r\n");
     EXPECT_EQ(BuildVBCall2("Rates", inputs),
-              vbHead("Rates")
-                  + ".Parameters.Append .CreateParameter(\"@From\", adDate, adParamInput, 8, ?)\r"
-                    "\t.Parameters.Append .CreateParameter(\"@Rate\", adCurrency, adParamInput, 4, ?)\r"
-                    "\t.Parameters.Append .CreateParameter(\"@Flag\", adBoolean, adParamInput, 1, ?)\r"
-                    "\t.Execute\r"
-                    "End With\rSet objCMD = Nothing");
+              vbCallText("Rates", "\t.Parameters.Append .CreateParameter(\"@From\", adDate, adParamInput, 8, ?)\r"
+                                  "\t.Parameters.Append .CreateParameter(\"@Rate\", adCurrency, adParamInput, 4, ?)\r"
+                                  "\t.Parameters.Append .CreateParameter(\"@Flag\", adBoolean, adParamInput, 1, ?)\r"
+                                  "\t.Execute\r"));
 }
 
 TEST(CallingCode, OutputVariablesHoldTheWholeValue)
 {
     // Decimal, national text and binary outputs are declared with their size;
     // nvarchar(40) and nchar(5) store 80 and 10 bytes.
-    const ParamRows rows = {row("1", "@Average", "decimal", "5", "5", "4", "Output"),
-                            row("2", "@FullName", "nvarchar", "80", "0", "0", "Output"),
-                            row("3", "@Code", "nchar", "10", "0", "0", "Output"),
-                            row("4", "@Hash", "binary", "16", "0", "0", "Output"),
-                            row("5", "@Blob", "varbinary", "200", "0", "0", "Output"),
-                            row("6", "@Phone", "PhoneNumber", "24", "0", "0", "Output")};
+    const ParamRows rows = {ParamRow{"1", "@Average", "decimal", "5", "5", "4", "Output"},
+                            ParamRow{"2", "@FullName", "nvarchar", "80", "0", "0", "Output"},
+                            ParamRow{"3", "@Code", "nchar", "10", "0", "0", "Output"},
+                            ParamRow{"4", "@Hash", "binary", "16", "0", "0", "Output"},
+                            ParamRow{"5", "@Blob", "varbinary", "200", "0", "0", "Output"},
+                            ParamRow{"6", "@Phone", "PhoneNumber", "24", "0", "0", "Output"}};
     EXPECT_EQ(BuildSQLCall("Sizes", rows),
               "DECLARE @pAverage AS DECIMAL(5,4)\r\n"
               "DECLARE @pFullName AS NVARCHAR(40)\r\n"
@@ -150,40 +109,33 @@ TEST(CallingCode, OutputVariablesHoldTheWholeValue)
 
     // Visual Basic: decimal gets no Precision lines, and types without an ADO constant of their own are adIUnknown.
     EXPECT_EQ(BuildVBCall2("Sizes", {rows[0], rows[1]}),
-              vbHead("Sizes")
-                  + ".Parameters.Append .CreateParameter(\"@Average\", adDecimal, adParamOutput, 5)\r"
-                    "\t.Parameters.Append .CreateParameter(\"@FullName\", adIUnknown, adParamOutput, 80)\r"
-                    "\t.Execute\r"
-                    "\t? = .Parameters(\"@Average\")\r"
-                    "\t? = .Parameters(\"@FullName\")\r"
-                    "End With\rSet objCMD = Nothing");
+              vbCallText("Sizes",
+                         "\t.Parameters.Append .CreateParameter(\"@Average\", adDecimal, adParamOutput, 5)\r"
+                         "\t.Parameters.Append .CreateParameter(\"@FullName\", adIUnknown, adParamOutput, 80)\r"
+                         "\t.Execute\r\t? = .Parameters(\"@Average\")\r\t? = .Parameters(\"@FullName\")\r"));
 }
 
 TEST(CallingCode, NumericInputGetsPrecisionAndScaleLines)
 {
     // A return row (from a functions grid) counts as an output; every "@" in a name becomes "@p".
-    const ParamRows rows = {row("1", "@Factor", " Numeric ", " 9 ", " 10 ", " 4 ", "Input"),
-                            row("2", "@a@b", "tinyint", "1", "3", "0", "Return")};
+    const ParamRows rows = {ParamRow{"1", "@Factor", " Numeric ", " 9 ", " 10 ", " 4 ", "Input"},
+                            ParamRow{"2", "@a@b", "tinyint", "1", "3", "0", "Return"}};
     EXPECT_EQ(BuildVBCall2("Scale", rows),
-              vbHead("Scale")
-                  + ".Parameters.Append .CreateParameter(\"@Factor\", adNumeric, adParamInput, 9, ?)\r"
-                    "\t.Parameters(\"@Factor\").Precision = 10\r"
-                    "\t.Parameters(\"@Factor\").NumericScale = 4\r"
-                    "\t.Parameters.Append .CreateParameter(\"@a@b\", adTinyInt, adParamOutput, 1)\r"
-                    "\t.Execute\r"
-                    "\t? = .Parameters(\"@a@b\")\r"
-                    "End With\rSet objCMD = Nothing");
-    EXPECT_EQ(BuildSQLCall("Scale", rows),
-              "DECLARE @pa@pb AS TINYINT\r\n"
-              "Execute Scale  @Factor= ?, @a@b= @pa@pb OUTPUT\r\n"
-              "PRINT @pa@pb\r\n");
+              vbCallText("Scale", "\t.Parameters.Append .CreateParameter(\"@Factor\", adNumeric, adParamInput, 9, ?)\r"
+                                  "\t.Parameters(\"@Factor\").Precision = 10\r"
+                                  "\t.Parameters(\"@Factor\").NumericScale = 4\r"
+                                  "\t.Parameters.Append .CreateParameter(\"@a@b\", adTinyInt, adParamOutput, 1)\r"
+                                  "\t.Execute\r\t? = .Parameters(\"@a@b\")\r"));
+    EXPECT_EQ(BuildSQLCall("Scale", rows), "DECLARE @pa@pb AS TINYINT\r\n"
+                                           "Execute Scale  @Factor= ?, @a@b= @pa@pb OUTPUT\r\n"
+                                           "PRINT @pa@pb\r\n");
 }
 
 TEST(CallingCode, AdoTypeOfATypeName)
 {
     QString type = "  smallmoney ";
     EXPECT_EQ(GetADOType(type), "adCurrency");
-    EXPECT_EQ(type, "SMALLMONEY");  // the argument is left trimmed and upper-cased
+    EXPECT_EQ(type, "SMALLMONEY"); // the argument is left trimmed and upper-cased
     type = "Int";
     EXPECT_EQ(GetADOType(type), "adInteger");
     type = "bigint";

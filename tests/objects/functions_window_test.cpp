@@ -16,12 +16,9 @@ namespace {
 
 class FunctionsWindow : public norvane::testing::ObjectWindowTest {
 protected:
-    static void showByTyping(frmFunctions& window, const QString& start)
+    static void showByTyping(const frmFunctions& window, const QString& start)
     {
-        auto* find = control<QLineEdit>(window, "txtFNSearch");
-        find->clear();
-        QTest::keyClicks(find, start);
-        QTest::keyClick(find, Qt::Key_Return);
+        typeAndEnter(window, "txtFNSearch", start);
     }
 };
 
@@ -30,7 +27,6 @@ protected:
 TEST_F(FunctionsWindow, LoadingListsScalarAndMultiStatementFunctions)
 {
     frmFunctions window;
-    EXPECT_EQ(window.windowTitle(), "Functions");
     // The inline function fnCustomerOrders is not among them.
     EXPECT_EQ(entries(control<QListWidget>(window, "lstFN")),
               QStringList({"fnFullName", "fnOrderTotal", "fnReportingChain"}));
@@ -71,12 +67,7 @@ TEST_F(FunctionsWindow, ATableFunctionsFirstRowReadsReturnWhateverItHolds)
 {
     frmFunctions window;
     auto* list = control<QListWidget>(window, "lstFN");
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    list->setCurrentRow(2);
-    const QRect place = list->visualItemRect(list->currentItem());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, place.center());
+    clickThenDoubleClick(window, list, 2);
 
     EXPECT_TRUE(prompts->requests.empty());
     EXPECT_EQ(control<QLabel>(window, "lblFNName")->text(), "&Name:[Harbor].[dbo].[fnReportingChain]");
@@ -85,17 +76,19 @@ TEST_F(FunctionsWindow, ATableFunctionsFirstRowReadsReturnWhateverItHolds)
               QStringList({"1|EmployeeID|int|4|10|0|Return", "2|LastName|nvarchar|40|0|0|Input",
                            "3|Depth|int|4|10|0|Input", "4|@EmployeeID|int|4|10|0|Input"}));
     EXPECT_EQ(control<QLabel>(window, "lblFNSParams")->text(), "Total Parameters : 4");
-    EXPECT_TRUE(control<QTextEdit>(window, "rtbFNText")->toPlainText().startsWith(
-        "CREATE FUNCTION fnReportingChain (@EmployeeID int)\nRETURNS @Chain TABLE"));
+    EXPECT_TRUE(control<QTextEdit>(window, "rtbFNText")
+                    ->toPlainText()
+                    .startsWith("CREATE FUNCTION fnReportingChain (@EmployeeID int)\nRETURNS @Chain TABLE"));
 }
 
 TEST_F(FunctionsWindow, AFunctionDroppedSinceTheListWasReadEndsInTheFailureMessage)
 {
     norvane::testing::createScratchDatabase("FunctionScratch");
-    norvane::testing::runBatches("FunctionScratch", {
-        "CREATE FUNCTION Twice (@n int) RETURNS int AS BEGIN RETURN @n * 2 END",
-        "CREATE FUNCTION Gone () RETURNS int AS BEGIN RETURN 1 END",
-    });
+    norvane::testing::runBatches("FunctionScratch",
+                                 {
+                                     "CREATE FUNCTION Twice (@n int) RETURNS int AS BEGIN RETURN @n * 2 END",
+                                     "CREATE FUNCTION Gone () RETURNS int AS BEGIN RETURN 1 END",
+                                 });
     norvane::testing::connectSessionTo("FunctionScratch");
     frmFunctions window;
     showByTyping(window, "tw");

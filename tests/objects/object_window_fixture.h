@@ -9,13 +9,23 @@
 #include "support/qt_printers.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTableWidget>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
 namespace norvane::testing {
+
+// A Visual Basic calling text: the command's set-up lines, the given lines, then the closing lines.
+inline QString vbCallText(const QString& procedure, const QString& lines)
+{
+    return "Dim objCMD As ADODB.Command\rSet objCMD = New ADODB.Command\rWith objCMD\r\t.ActiveConnection = ?\r"
+           "\t.CommandType = adCmdStoredProc\r\t.CommandText = \"" +
+           procedure + "\" \r" + lines + "End With\rSet objCMD = Nothing";
+}
 
 class ObjectWindowTest : public ::testing::Test {
 protected:
@@ -30,12 +40,33 @@ protected:
         resetSessionForTests();
     }
 
-    template <typename T>
-    static T* control(const QWidget& window, const char* name)
+    template <typename T> static T* control(const QWidget& window, const char* name)
     {
         T* found = window.findChild<T*>(name);
         EXPECT_NE(found, nullptr) << name;
         return found;
+    }
+
+    // Types the start of a name into the find box and presses Enter.
+    static void typeAndEnter(const QWidget& window, const char* findBox, const QString& start)
+    {
+        auto* find = control<QLineEdit>(window, findBox);
+        find->clear();
+        QTest::keyClicks(find, start);
+        QTest::keyClick(find, Qt::Key_Return);
+    }
+
+    // Shows the window, clicks the list's entry and double-clicks it; gives the tool tip the click left.
+    static QString clickThenDoubleClick(QWidget& window, QListWidget* list, int row)
+    {
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        list->setCurrentRow(row);
+        const QPoint centre = list->visualItemRect(list->currentItem()).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+        const QString tip = list->toolTip();
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+        return tip;
     }
 
     static QStringList entries(const QListWidget* list)
@@ -63,14 +94,6 @@ protected:
             rows << cells.join('|');
         }
         return rows;
-    }
-
-    static QStringList headings(const QTableWidget* grid)
-    {
-        QStringList texts;
-        for (int column = 0; column < grid->columnCount(); ++column)
-            texts << grid->horizontalHeaderItem(column)->text();
-        return texts;
     }
 
     // The first column of each row of a list view, top to bottom.

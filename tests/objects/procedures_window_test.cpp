@@ -14,24 +14,20 @@
 #include <QTextEdit>
 
 using namespace norvane;
+using norvane::testing::vbCallText;
 
 namespace {
 
-const QStringList kHarborProcedures = {"AddOrder",        "CustomerOrderCount",    "EmployeeLabel", "FindCustomers",
-                                       "ListCategories",  "MonthlyShipmentReport", "OrderTotals",   "ProductsByPrice",
-                                       "SalesByYear",     "UpdateDiscount"};
-
-const QString kHeadingBlanks(35, ' ');
+const QStringList kHarborProcedures = {"AddOrder",       "CustomerOrderCount",    "EmployeeLabel", "FindCustomers",
+                                       "ListCategories", "MonthlyShipmentReport", "OrderTotals",   "ProductsByPrice",
+                                       "SalesByYear",    "UpdateDiscount"};
 
 class ProceduresWindow : public norvane::testing::ObjectWindowTest {
 protected:
     // Chooses the procedure by typing the start of its name and pressing Enter.
-    static void showByTyping(frmSPs& window, const QString& start)
+    static void showByTyping(const frmSPs& window, const QString& start)
     {
-        auto* find = control<QLineEdit>(window, "txtSPSSearch");
-        find->clear();
-        QTest::keyClicks(find, start);
-        QTest::keyClick(find, Qt::Key_Return);
+        typeAndEnter(window, "txtSPSSearch", start);
     }
 
     // Chooses the kind of code and presses Generate, recording what the code window showed.
@@ -47,15 +43,11 @@ protected:
 TEST_F(ProceduresWindow, LoadingListsTheProceduresWithTheirTotal)
 {
     frmSPs window;
-    EXPECT_EQ(window.windowTitle(), "Stored Procedures");
     EXPECT_EQ(entries(control<QListWidget>(window, "lstSPS")), kHarborProcedures);
     EXPECT_EQ(control<QLabel>(window, "lblSPSTotalSPs")->text(), "&Total SPs : 10");
     EXPECT_EQ(statusTexts, QStringList({"Populating SPs... Please wait...", "Ready"}));
     EXPECT_TRUE(prompts->requests.empty());
-    auto* grid = control<QTableWidget>(window, "flxSPSParams");
-    EXPECT_EQ(headings(grid), QStringList({"No.", "Parameter Name" + kHeadingBlanks, "Data Type", "Length", "Precision",
-                                           "Scale", "Parameter Type"}));
-    EXPECT_EQ(grid->rowCount(), 0);
+    EXPECT_EQ(control<QTableWidget>(window, "flxSPSParams")->rowCount(), 0);
 }
 
 TEST_F(ProceduresWindow, ShowingAProcedureFillsItsParametersAndSource)
@@ -98,13 +90,7 @@ TEST_F(ProceduresWindow, AProcedureWithoutParametersShowsZeroAndOneEmptyRow)
 {
     frmSPs window;
     auto* list = control<QListWidget>(window, "lstSPS");
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    list->setCurrentRow(kHarborProcedures.indexOf("ListCategories"));
-    const QRect place = list->visualItemRect(list->currentItem());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
-    EXPECT_EQ(list->toolTip(), "ListCategories");
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, place.center());
+    EXPECT_EQ(clickThenDoubleClick(window, list, kHarborProcedures.indexOf("ListCategories")), "ListCategories");
 
     EXPECT_EQ(control<QLabel>(window, "lblSPSSPName")->text(), "&Name:[Harbor].[dbo].[ListCategories]");
     EXPECT_EQ(control<QLabel>(window, "lblSPSParams")->text(), "Total Parameters : 0");
@@ -129,25 +115,28 @@ TEST_F(ProceduresWindow, ANameTheCatalogDoesNotKnowGivesOnlyTheHeader)
     EXPECT_EQ(grid->rowCount(), 6);
     frmSPs::PopulateSPParams(grid, "[Harbor].[dbo].[NoSuchProcedure]");
     EXPECT_EQ(grid->rowCount(), 0);
-    EXPECT_EQ(headings(grid).at(1), "Parameter Name" + kHeadingBlanks);
+    EXPECT_EQ(grid->horizontalHeaderItem(1)->text(), "Parameter Name" + QString(35, ' '));
 }
 
 TEST_F(ProceduresWindow, QuotesBracketsUserTypesAndHiddenSource)
 {
     norvane::testing::createScratchDatabase("ProcScratch");
-    norvane::testing::runBatches("ProcScratch", {
-        "EXEC sp_addtype Phone, 'varchar(24)', 'NULL'",
-        "CREATE PROCEDURE [Bob's [List]]] @Who nvarchar(10), @Phone Phone OUTPUT AS SELECT @Phone = @Who",
-        "CREATE PROCEDURE Hidden WITH ENCRYPTION AS SELECT 1",
-        "CREATE PROCEDURE Doomed @a int AS SELECT @a",
-        "CREATE PROCEDURE Textless AS SELECT 2",
-        // The catalog rows as SQL Server keeps them for an encrypted procedure and for one whose text is lost.
-        "UPDATE syscomments SET encrypted = 1, text = NULL WHERE id = OBJECT_ID('Hidden')",
-        "DELETE FROM syscomments WHERE id = OBJECT_ID('Textless')",
-    });
+    norvane::testing::runBatches(
+        "ProcScratch",
+        {
+            "EXEC sp_addtype Phone, 'varchar(24)', 'NULL'",
+            "CREATE PROCEDURE [Bob's [List]]] @Who nvarchar(10), @Phone Phone OUTPUT AS SELECT @Phone = @Who",
+            "CREATE PROCEDURE Hidden WITH ENCRYPTION AS SELECT 1",
+            "CREATE PROCEDURE Doomed @a int AS SELECT @a",
+            "CREATE PROCEDURE Textless AS SELECT 2",
+            // The catalog rows as SQL Server keeps them for an encrypted procedure and for one whose text is lost.
+            "UPDATE syscomments SET encrypted = 1, text = NULL WHERE id = OBJECT_ID('Hidden')",
+            "DELETE FROM syscomments WHERE id = OBJECT_ID('Textless')",
+        });
     norvane::testing::connectSessionTo("ProcScratch");
     frmSPs window;
-    EXPECT_EQ(entries(control<QListWidget>(window, "lstSPS")), QStringList({"Bob's [List]", "Doomed", "Hidden", "Textless"}));
+    EXPECT_EQ(entries(control<QListWidget>(window, "lstSPS")),
+              QStringList({"Bob's [List]", "Doomed", "Hidden", "Textless"}));
     EXPECT_EQ(control<QLabel>(window, "lblSPSTotalSPs")->text(), "&Total SPs : 4");
 
     showByTyping(window, "bob");
@@ -186,11 +175,9 @@ TEST_F(ProceduresWindow, AnAmpersandInANameShowsInTheLabel)
     EXPECT_EQ(captionWithName("&Name:", "[Db].[dbo].[Salt & Pepper]"), "&Name:[Db].[dbo].[Salt && Pepper]");
 }
 
-
 TEST_F(ProceduresWindow, GenerateHandsTheCallingCodeOfTheShownProcedureToTheCodeWindow)
 {
     frmSPs window;
-    EXPECT_TRUE(control<QRadioButton>(window, "optCode1")->isChecked());
     showByTyping(window, "ordert");
 
     const norvane::test::ShownCode sql = generate(window, 2);
@@ -211,43 +198,29 @@ TEST_F(ProceduresWindow, GenerateHandsTheCallingCodeOfTheShownProcedureToTheCode
     const norvane::test::ShownCode byName = generate(window, 0);
     ASSERT_TRUE(byName.shown);
     EXPECT_EQ(byName.title, "Following is the generated VB code  for the stored procedure : OrderTotals");
-    EXPECT_EQ(byName.code, "Dim objCMD As ADODB.Command\r"
-                           "Set objCMD = New ADODB.Command\r"
-                           "With objCMD\r"
-                           "\t.ActiveConnection = ?\r"
-                           "\t.CommandType = adCmdStoredProc\r"
-                           "\t.CommandText = \"OrderTotals\" \r"
-                           "\t.Parameters(\"@OrderID\")= ?\r"
-                           "\t.Execute\r"
-                           "\t? = .Parameters(\"@Total\")\r"
-                           "\t? = .Parameters(\"@AverageDiscount\")\r"
-                           "\t? = .Parameters(\"@Weight\")\r"
-                           "End With\r"
-                           "Set objCMD = Nothing");
+    EXPECT_EQ(byName.code, vbCallText("OrderTotals", "\t.Parameters(\"@OrderID\")= ?\r"
+                                                     "\t.Execute\r"
+                                                     "\t? = .Parameters(\"@Total\")\r"
+                                                     "\t? = .Parameters(\"@AverageDiscount\")\r"
+                                                     "\t? = .Parameters(\"@Weight\")\r"));
     EXPECT_EQ(byName.fileName, "OrderTotals");
     EXPECT_EQ(byName.filterIndex, 2);
     EXPECT_TRUE(byName.noColour);
 
     const norvane::test::ShownCode appended = generate(window, 1);
     ASSERT_TRUE(appended.shown);
-    EXPECT_EQ(appended.code, "Dim objCMD As ADODB.Command\r"
-                             "Set objCMD = New ADODB.Command\r"
-                             "With objCMD\r"
-                             "\t.ActiveConnection = ?\r"
-                             "\t.CommandType = adCmdStoredProc\r"
-                             "\t.CommandText = \"OrderTotals\" \r"
-                             "\t.Parameters.Append .CreateParameter(\"@OrderID\", adInteger, adParamInput, 4, ?)\r"
-                             "\t.Parameters.Append .CreateParameter(\"@Total\", adCurrency, adParamOutput, 8)\r"
-                             "\t.Parameters.Append .CreateParameter(\"@AverageDiscount\", adDecimal, adParamOutput, 5)\r"
-                             "\t.Parameters.Append .CreateParameter(\"@Weight\", adNumeric, adParamOutput, 5)\r"
-                             "\t.Parameters(\"@Weight\").Precision = 9\r"
-                             "\t.Parameters(\"@Weight\").NumericScale = 3\r"
-                             "\t.Execute\r"
-                             "\t? = .Parameters(\"@Total\")\r"
-                             "\t? = .Parameters(\"@AverageDiscount\")\r"
-                             "\t? = .Parameters(\"@Weight\")\r"
-                             "End With\r"
-                             "Set objCMD = Nothing");
+    EXPECT_EQ(appended.code,
+              vbCallText("OrderTotals",
+                         "\t.Parameters.Append .CreateParameter(\"@OrderID\", adInteger, adParamInput, 4, ?)\r"
+                         "\t.Parameters.Append .CreateParameter(\"@Total\", adCurrency, adParamOutput, 8)\r"
+                         "\t.Parameters.Append .CreateParameter(\"@AverageDiscount\", adDecimal, adParamOutput, 5)\r"
+                         "\t.Parameters.Append .CreateParameter(\"@Weight\", adNumeric, adParamOutput, 5)\r"
+                         "\t.Parameters(\"@Weight\").Precision = 9\r"
+                         "\t.Parameters(\"@Weight\").NumericScale = 3\r"
+                         "\t.Execute\r"
+                         "\t? = .Parameters(\"@Total\")\r"
+                         "\t? = .Parameters(\"@AverageDiscount\")\r"
+                         "\t? = .Parameters(\"@Weight\")\r"));
     EXPECT_EQ(appended.filterIndex, 2);
     EXPECT_TRUE(appended.noColour);
     EXPECT_TRUE(prompts->requests.empty());
@@ -276,30 +249,14 @@ TEST_F(ProceduresWindow, GenerateNamesWhatTheFindBoxHoldsWithTheGridsParameters)
     const norvane::test::ShownCode edited = generate(window, 0);
     EXPECT_EQ(edited.title, "Following is the generated VB code  for the stored procedure : dbo.EmployeeLabel2");
     EXPECT_EQ(edited.fileName, "dbo.EmployeeLabel2");
-    EXPECT_EQ(edited.code, "Dim objCMD As ADODB.Command\r"
-                           "Set objCMD = New ADODB.Command\r"
-                           "With objCMD\r"
-                           "\t.ActiveConnection = ?\r"
-                           "\t.CommandType = adCmdStoredProc\r"
-                           "\t.CommandText = \"dbo.EmployeeLabel2\" \r"
-                           "\t.Parameters(\"@EmployeeID\")= ?\r"
-                           "\t.Execute\r"
-                           "\t? = .Parameters(\"@Label\")\r"
-                           "\t? = .Parameters(\"@FullName\")\r"
-                           "\t? = .Parameters(\"@HiredOn\")\r"
-                           "End With\r"
-                           "Set objCMD = Nothing");
+    EXPECT_EQ(edited.code, vbCallText("dbo.EmployeeLabel2", "\t.Parameters(\"@EmployeeID\")= ?\r"
+                                                            "\t.Execute\r"
+                                                            "\t? = .Parameters(\"@Label\")\r"
+                                                            "\t? = .Parameters(\"@FullName\")\r"
+                                                            "\t? = .Parameters(\"@HiredOn\")\r"));
 
     // A parameterless procedure: its empty grid row takes no part.
     showByTyping(window, "listc");
-    EXPECT_EQ(generate(window, 1).code, "Dim objCMD As ADODB.Command\r"
-                                        "Set objCMD = New ADODB.Command\r"
-                                        "With objCMD\r"
-                                        "\t.ActiveConnection = ?\r"
-                                        "\t.CommandType = adCmdStoredProc\r"
-                                        "\t.CommandText = \"ListCategories\" \r"
-                                        "\t.Execute\r"
-                                        "End With\r"
-                                        "Set objCMD = Nothing");
+    EXPECT_EQ(generate(window, 1).code, vbCallText("ListCategories", "\t.Execute\r"));
     EXPECT_TRUE(prompts->requests.empty());
 }

@@ -286,6 +286,20 @@ TEST_F(QueryWindow, AHugeResultCanBeCancelledAndTheWindowRunsAgain)
     EXPECT_EQ(row(0), QStringList({"3"}));
     EXPECT_EQ(messages->toPlainText(), "Command Completed Successfully\n(1 row(s) affected)");
 
+    // A batch the server is still working on, before any row: the driver's cancel reaches the server.
+    input->setPlainText("WAITFOR DELAY '01:00'\nSELECT 4 AS Late");
+    QTest::mouseClick(run, Qt::LeftButton);
+    QTest::qWait(300);
+    EXPECT_TRUE(cancel->isEnabled());
+    clock.restart();
+    QTest::keyClick(input, Qt::Key_Escape);
+    waitForEnd();
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(messages->toPlainText(), "Operation was cancelled");
+    EXPECT_EQ(row(0), QStringList({"3"}));
+    runText("SELECT 5 AS Five");
+    EXPECT_EQ(row(0), QStringList({"5"}));
+
     // The Cancel button does the same as Escape.
     input->setPlainText("SELECT a.Id FROM Ships a, Ships b, Ships c, Ships d, Ships e, Ships f, Ships g, "
                         "Ships h, Ships i, Ships j, Ships k, Ships l, Ships m, Ships n");

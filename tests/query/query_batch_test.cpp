@@ -33,19 +33,3 @@ TEST(QueryBatch, OtherBatchesStartWithAnEmptyPrint)
         EXPECT_TRUE(batchHasLeadingMessage(batchForStatement(statement)));
     }
 }
-
-TEST(QueryBatch, TheSelectionRunsWhenItHoldsMoreThanBlanks)
-{
-    EXPECT_EQ(statementToRun("  SELECT 2 \n", "SELECT 1\nSELECT 2"), "SELECT 2");
-    EXPECT_EQ(statementToRun(" \t\n ", "  SELECT 1\nSELECT 2\n\n"), "SELECT 1\nSELECT 2");
-    EXPECT_EQ(statementToRun("", " \n "), "");
-}
-
-TEST(QueryBatch, HeadingsCarryTheBlanksOfTheBarsBetweenThem)
-{
-    EXPECT_EQ(fieldHeading(" Id ", 0, 1), "Id");
-    EXPECT_EQ(fieldHeading("Id", 0, 3), "Id ");
-    EXPECT_EQ(fieldHeading("  Name", 1, 3), " Name ");
-    EXPECT_EQ(fieldHeading("Tons ", 2, 3), " Tons");
-    EXPECT_EQ(fieldHeading("", 1, 3), "  ");
-}

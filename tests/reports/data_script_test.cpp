@@ -54,13 +54,19 @@ protected:
         std::vector<ReportTableEntry> entries;
         for (const QString& name : QStringList{"Blobs", "Counter", "Empty", "Note", "Two Words"})
             entries.push_back({name, checked.contains(name)});
+        DataScriptRun run = sourceRun();
+        run.progress = progress;
+        run.yieldAndCheckCancelled = std::move(yield);
+        return BuildDataScript(run, entries);
+    }
+
+    static DataScriptRun sourceRun()
+    {
         DataScriptRun run;
         run.admin = session().serverAdmin.get();
         run.database = kSource;
         run.connection = &session().connection;
-        run.progress = progress;
-        run.yieldAndCheckCancelled = std::move(yield);
-        return BuildDataScript(run, entries);
+        return run;
     }
 
     static QStringList rowsOf(const QString& database, const QString& query)
@@ -93,10 +99,13 @@ TEST_F(DataScript, EveryKindOfTableInListOrder)
     ReportProgress progress;
     progress.Max = 100;
     int yields = 0;
-    const std::optional<QString> script = build({"Blobs", "Counter", "Empty", "Two Words"}, [&] {
-        ++yields;
-        return false;
-    }, &progress);
+    const std::optional<QString> script = build(
+        {"Blobs", "Counter", "Empty", "Two Words"},
+        [&] {
+            ++yields;
+            return false;
+        },
+        &progress);
     ASSERT_TRUE(script.has_value());
     EXPECT_EQ(*script,
               QString("INSERT INTO [Blobs] ([Id],[Data]) VALUES (7,NULL)\r\n"
@@ -117,8 +126,8 @@ TEST_F(DataScript, EveryKindOfTableInListOrder)
                       "[Small],[Huge],[Exact]) VALUES (0,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL)\r\n"
                       "Go\r\n"
                       "\r\n"));
-    EXPECT_EQ(yields, 5);  // once per entry, checked or not
-    EXPECT_EQ(progress.Value, 100);  // four advances, then the bar is filled
+    EXPECT_EQ(yields, 5);           // once per entry, checked or not
+    EXPECT_EQ(progress.Value, 100); // four advances, then the bar is filled
 }
 
 TEST_F(DataScript, RunningTheScriptOnEmptyCopiesPutsTheSameRowsBack)
@@ -128,13 +137,13 @@ TEST_F(DataScript, RunningTheScriptOnEmptyCopiesPutsTheSameRowsBack)
     QStringList batches = script->split("Go\r\n\r\n", Qt::SkipEmptyParts);
     norvane::testing::runBatches(kCopy, batches);
     for (const QString& query : QStringList{"SELECT * FROM Note", "SELECT * FROM Counter", "SELECT Id FROM Blobs",
-                                 "SELECT * FROM Empty", "SELECT * FROM [Two Words]"}) {
+                                            "SELECT * FROM Empty", "SELECT * FROM [Two Words]"}) {
         QStringList expected = rowsOf(kSource, query);
         if (query == QLatin1String("SELECT * FROM Counter"))
-            expected.replaceInStrings("  padded  ", "padded");  // quoted values lose their blanks
+            expected.replaceInStrings("  padded  ", "padded"); // quoted values lose their blanks
         EXPECT_EQ(rowsOf(kCopy, query), expected) << query.toStdString();
     }
-    EXPECT_EQ(rowsOf(kCopy, "SELECT Data FROM Blobs"), QStringList({"NULL"}));  // images are not carried
+    EXPECT_EQ(rowsOf(kCopy, "SELECT Data FROM Blobs"), QStringList({"NULL"})); // images are not carried
 }
 
 TEST_F(DataScript, NothingCheckedGivesAnEmptyTextAndCancellingGivesNone)
@@ -148,10 +157,7 @@ TEST_F(DataScript, NothingCheckedGivesAnEmptyTextAndCancellingGivesNone)
 TEST_F(DataScript, ATableDroppedSinceTheListWasReadIsAnError)
 {
     norvane::testing::runBatches(kSource, {"CREATE TABLE Dropped (Id int NULL)", "DROP TABLE Dropped"});
-    DataScriptRun run;
-    run.admin = session().serverAdmin.get();
-    run.database = kSource;
-    run.connection = &session().connection;
+    DataScriptRun run = sourceRun();
     try {
         BuildDataScript(run, {{"Dropped", true}});
         FAIL() << "no error";
@@ -179,21 +185,19 @@ TEST(DataScriptValues, ClassesByTypeCodeAndTheirTexts)
 TEST_F(DataScript, ALongTableCanBeCancelledBetweenItsRowsAndTheConnectionStaysUsable)
 {
     norvane::testing::runBatches(
-        kSource, {"CREATE TABLE Digits (d int NOT NULL)",
-                  "INSERT INTO Digits (d) SELECT 0 UNION ALL SELECT 1 UNION ALL SELECT 2 UNION ALL SELECT 3 UNION ALL "
-                  "SELECT 4 UNION ALL SELECT 5 UNION ALL SELECT 6 UNION ALL SELECT 7 UNION ALL SELECT 8 UNION ALL SELECT 9",
-                  "CREATE TABLE Many (n int NOT NULL)",
-                  "INSERT INTO Many (n) SELECT a.d * 1000 + b.d * 100 + c.d * 10 + e.d FROM Digits a, Digits b, "
-                  "Digits c, Digits e",
-                  "INSERT INTO Many (n) SELECT n + 10000 FROM Many WHERE n < 2000"});
-    DataScriptRun run;
-    run.admin = session().serverAdmin.get();
-    run.database = kSource;
-    run.connection = &session().connection;
+        kSource,
+        {"CREATE TABLE Digits (d int NOT NULL)",
+         "INSERT INTO Digits (d) SELECT 0 UNION ALL SELECT 1 UNION ALL SELECT 2 UNION ALL SELECT 3 UNION ALL "
+         "SELECT 4 UNION ALL SELECT 5 UNION ALL SELECT 6 UNION ALL SELECT 7 UNION ALL SELECT 8 UNION ALL SELECT 9",
+         "CREATE TABLE Many (n int NOT NULL)",
+         "INSERT INTO Many (n) SELECT a.d * 1000 + b.d * 100 + c.d * 10 + e.d FROM Digits a, Digits b, "
+         "Digits c, Digits e",
+         "INSERT INTO Many (n) SELECT n + 10000 FROM Many WHERE n < 2000"});
+    DataScriptRun run = sourceRun();
     int yields = 0;
     run.yieldAndCheckCancelled = [&] { return ++yields == 3; };
     EXPECT_EQ(BuildDataScript(run, {{"Many", true}}), std::nullopt);
-    EXPECT_EQ(yields, 3);  // before the table, after 5,000 rows and after 10,000
+    EXPECT_EQ(yields, 3); // before the table, after 5,000 rows and after 10,000
 
     run.yieldAndCheckCancelled = [&] { return false; };
     const std::optional<QString> whole = BuildDataScript(run, {{"Many", true}});

@@ -17,14 +17,8 @@ TEST(ReportLayout, TheDefaultCellShowsAParenthesisedOneAsOneAndEveryOtherTextUnc
 {
     EXPECT_EQ(defaultCellText("(1)"), "1");
     EXPECT_EQ(defaultCellText(" ( 1.0 ) "), "1");
-    EXPECT_EQ(defaultCellText("(0)"), "(0)");
-    EXPECT_EQ(defaultCellText("(-1)"), "(-1)");
-    EXPECT_EQ(defaultCellText("-1"), "-1");
-    EXPECT_EQ(defaultCellText("((1))"), "((1))");
-    EXPECT_EQ(defaultCellText("(getdate())"), "(getdate())");
-    EXPECT_EQ(defaultCellText("('none')"), "('none')");
-    EXPECT_EQ(defaultCellText(""), "");
-    EXPECT_EQ(defaultCellText("()"), "()");
+    for (const char* unchanged : {"(0)", "(-1)", "-1", "((1))", "(getdate())", "('none')", "", "()"})
+        EXPECT_EQ(defaultCellText(unchanged), unchanged);
 }
 
 TEST(ReportLayout, TheClosingLineCarriesTheDateInEnglishAndTheTimeInTheLocaleFormat)
@@ -57,7 +51,7 @@ TEST(ReportLayout, TheSheetKeepsTypedValuesAndFitsColumnsToTheirWidestText)
     EXPECT_EQ(ReportSheet::displayText(*sheet.cell(4, 3)), "27/06/2006 17:12");
 
     sheet.fitColumn(3);
-    EXPECT_DOUBLE_EQ(*sheet.columnWidth(3), 16 + 0.75);  // the date is the widest
+    EXPECT_DOUBLE_EQ(*sheet.columnWidth(3), 16 + 0.75); // the date is the widest
     sheet.write(5, 3, QString("a much longer text here"));
     sheet.setBold(5, 3, 3);
     sheet.setFontSize(5, 3, 3, 8);

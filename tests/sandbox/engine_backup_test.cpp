@@ -241,6 +241,8 @@ TEST_F(EngineBackupTest, RestoreNeedsTheDatabaseToItselfAndRefusesOtherFiles)
     EXPECT_EQ(joined(fail("RESTORE DATABASE Harbor FROM DISK = 'C:\\junk.bak' WITH REPLACE")),
               "3241: The media family on device 'C:\\junk.bak' is incorrectly formed. SQL Server cannot process this "
               "media family.\n3013: RESTORE DATABASE is terminating abnormally.");
+    EXPECT_EQ(joined(fail("RESTORE HEADERONLY FROM DISK = 'C:\\h.bak'")),
+              "50000: The Norvane sandbox restores whole databases only (no RESTORE HEADERONLY).");
     // Appending to a file that is not a backup would destroy it: refused the same way.
     EXPECT_EQ(joined(fail("BACKUP DATABASE Harbor TO DISK = 'C:\\junk.bak'")),
               "3241: The media family on device 'C:\\junk.bak' is incorrectly formed. SQL Server cannot process this "

@@ -20,6 +20,9 @@ TEST(EngineValues, DatesInTheFormsSqlServerReads)
     EXPECT_EQ(format("2001-02-29"), "invalid");
     EXPECT_EQ(format("1752-12-31"), "invalid");  // before datetime's range
     EXPECT_EQ(format("not a date"), "invalid");
+    // A time alone, as WAITFOR DELAY and CAST take it, falls on 1 January 1900.
+    EXPECT_EQ(format("00:00:02"), "1900-01-01 00:00:02.000");
+    EXPECT_EQ(format("23:15:30.250"), "1900-01-01 23:15:30.250");
 }
 
 TEST(EngineValues, ConversionsAndTheirErrors)

@@ -84,6 +84,19 @@ TEST_F(Locking, AWriterWaitsForAnOpenTransactionOrGivesUpAtItsLockTimeout)
     // Readers are never blocked by the open transaction, and see only committed rows.
     EXPECT_EQ(waiter.run("SELECT COUNT(*) FROM Held").scalar(), "0");
 
+    // A writer waiting for its turn can be cancelled.
+    hardening::BatchResult cancelled;
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(300ms);
+        waiter.cancel();
+    });
+    const bool answered = hardening::finishesWithin(
+        10s, [&] { cancelled = waiter.run("SET LOCK_TIMEOUT -1 INSERT INTO Other VALUES (1)"); }, [&] { sandbox.stop(); });
+    canceller.join();
+    ASSERT_TRUE(answered) << "the attention was not honoured while the writer waited";
+    ASSERT_FALSE(cancelled.diagnostics.empty());
+    EXPECT_EQ(cancelled.diagnostics.back().state, "HY008") << cancelled.describe();
+
     // Without a timeout the writer waits until the transaction ends, then succeeds.
     hardening::BatchResult waited;
     std::thread writer([&] { waited = waiter.run("SET LOCK_TIMEOUT -1 INSERT INTO Other VALUES (2) SELECT COUNT(*) FROM Held"); });

@@ -56,6 +56,16 @@ TEST(CatalogHelpers, SetStatusWritesTheSinkAndSwitchesTheBusyPointer)
     setStatusSink(nullptr);
     SetStatus("Ready", false);  // no main window: nothing to write, and no failure
     EXPECT_EQ(written.size(), 3);
+
+    // Another guard's busy pointer outlives SetStatus's own.
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    SetStatus("Loading... Please wait...", true);
+    SetStatus("Ready", false);
+    SetStatus("Ready", false);
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+    QApplication::restoreOverrideCursor();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST(CatalogHelpers, FindInListSelectsTheFirstEntryBeginningWithTheText)

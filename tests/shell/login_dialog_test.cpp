@@ -183,7 +183,8 @@ TEST_F(LoginDialog, ValidationNamesTheMissingInputAndMovesTheFocus)
     // Integrated security disables the user box; the test still applies and no control takes the focus.
     dialog->cboCONDatabase->setEditText("Harbor");
     dialog->chkWindows->click();
-    EXPECT_TRUE(session().UseWindowsAuth);
+    EXPECT_TRUE(dialog->inputs().useWindowsAuth);
+    EXPECT_FALSE(session().UseWindowsAuth);
     EXPECT_FALSE(dialog->txtCONUserName->isEnabled());
     EXPECT_FALSE(dialog->txtCONPassword->isEnabled());
     dialog->txtCONUserName->clear();
@@ -193,9 +194,12 @@ TEST_F(LoginDialog, ValidationNamesTheMissingInputAndMovesTheFocus)
     EXPECT_EQ(prompts->requests[4].text, "User Name must be entered!");
     EXPECT_EQ(QApplication::focusWidget(), dialog->cmdSQLCancel);
     dialog->chkWindows->click();
-    EXPECT_FALSE(session().UseWindowsAuth);
+    EXPECT_FALSE(dialog->inputs().useWindowsAuth);
     EXPECT_TRUE(dialog->txtCONUserName->isEnabled());
-    EXPECT_EQ(session().ConnectionString.isEmpty(), false);  // composed by the database fetch only
+    // Nothing of the session changes before a connection succeeds.
+    EXPECT_TRUE(session().ConnectionString.isEmpty());
+    EXPECT_TRUE(session().DatabaseName.isEmpty());
+    EXPECT_TRUE(session().ServerName.isEmpty());
     EXPECT_FALSE(dialog->LoginOK());
 }
 
@@ -222,9 +226,8 @@ TEST_F(LoginDialog, EnteringTheDatabaseBoxFetchesTheListEveryTime)
     EXPECT_TRUE(listed.contains("master"));
     EXPECT_TRUE(listed.contains("Harbor"));
     EXPECT_EQ(dialog->cboCONDatabase->currentText(), "Harbor");  // the saved name, spelled the same
-    EXPECT_EQ(session().DatabaseName, "Master");
-    EXPECT_EQ(session().ConnectionString,
-              "Provider=SQLOLEDB.1;User ID=sa;Pwd=;Initial Catalog=Master;Data Source=" + sandboxSource());
+    EXPECT_TRUE(session().DatabaseName.isEmpty());  // the list comes from a connection of the dialog's own
+    EXPECT_TRUE(session().ConnectionString.isEmpty());
 
     // A database created meanwhile shows at the next visit: the list is fetched again.
     {
@@ -267,11 +270,14 @@ TEST_F(LoginDialog, ComposesTheThreeConnectionStrings)
     EXPECT_TRUE(session().serverAdmin->isConnected());
     EXPECT_FALSE(dialog->isVisible());
 
-    resetSessionForTests();
+    // A failed Connect composes nothing into the session.
     dialog->show();
     dialog->txtCONPassword->setText("pw;x");
     dialog->cmdCONConnect->click();
-    EXPECT_EQ(session().ConnectionString, "DSN=SandboxDSN;uid=sa;pwd=pw;x");
+    ASSERT_EQ(prompts->requests.size(), 1u);
+    EXPECT_EQ(prompts->requests[0].text,
+              "Error...Problems encountered while connecting!\r\nDetails:Login failed for user 'sa'.");
+    EXPECT_EQ(session().ConnectionString, "DSN=SandboxDSN;uid=sa;");
 
     dialog->show();
     chooseServerMode(*dialog, "  " + sandboxSource() + " ", " Harbor ");
@@ -284,12 +290,17 @@ TEST_F(LoginDialog, ComposesTheThreeConnectionStrings)
     EXPECT_EQ(session().DatabaseName, "Harbor");
     EXPECT_EQ(session().serverAdmin->serverName(), sandboxSource());
 
+    // Integrated security, which the sandbox refuses: the session keeps its SQL login.
     dialog->show();
     dialog->chkWindows->click();
     prompts->requests.clear();
     dialog->cmdCONConnect->click();
+    ASSERT_EQ(prompts->requests.size(), 1u);
+    EXPECT_TRUE(prompts->requests[0].text.startsWith("Error...Problems encountered while connecting!\r\nDetails:"));
     EXPECT_EQ(session().ConnectionString,
-              "Provider=SQLOLEDB.1;Integrated Security=SSPI;Initial Catalog=Harbor;Data Source=" + sandboxSource());
+              "Provider=SQLOLEDB.1;User ID=sa;Pwd=;Initial Catalog=Harbor;Data Source=" + sandboxSource());
+    EXPECT_FALSE(session().UseWindowsAuth);
+    EXPECT_TRUE(session().connection.isOpen());
 }
 
 TEST_F(LoginDialog, AWrongPasswordShowsTheConnectingErrorAndLeavesNotConnected)

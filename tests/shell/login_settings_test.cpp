@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace norvane;
 using norvane::testing::PrivateSettings;
 
@@ -37,6 +39,8 @@ TEST(LoginSettings, AbsentKeysGiveTheDefaults)
 TEST(LoginSettings, WritesTheEightKeysInOrderForTheOwnerOnly)
 {
     PrivateSettings settings;
+    // Even with a umask that lets everyone read, the file is the owner's from its creation on.
+    const mode_t umaskBefore = ::umask(0);
     SavedLoginInputs inputs;
     inputs.userName = "dev";
     inputs.password = "Zecret";
@@ -47,6 +51,7 @@ TEST(LoginSettings, WritesTheEightKeysInOrderForTheOwnerOnly)
     inputs.modeDsn = false;
     inputs.modeServer = true;
     writeLoginSettings(inputs);
+    ::umask(umaskBefore);
 
     // The INI writer keeps a section's keys in name order, whatever the order of writing.
     const QByteArray text = settings.fileText();

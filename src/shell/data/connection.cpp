@@ -2,6 +2,7 @@
 
 #include "shell/data/connection_core.h"
 #include "shell/data/connection_string.h"
+#include "shell/data/server_discovery.h"
 
 #include <sqlucode.h>
 
@@ -20,6 +21,51 @@ SQLWCHAR* wide(const QString& text)
 QString fromWide(const SQLWCHAR* text, qsizetype length)
 {
     return QString::fromUtf16(reinterpret_cast<const char16_t*>(text), length);
+}
+
+// The driver's own word when it lost the real cause of a failure.
+bool withoutCause(const std::vector<Diagnostic>& diagnostics)
+{
+    for (const Diagnostic& diagnostic : diagnostics)
+        if (!diagnostic.informational())
+            return diagnostic.text.isEmpty() || diagnostic.text == QLatin1String("Unknown error");
+    return true;
+}
+
+// "host, port N" of the server a connection string names, for failure messages.
+QString targetOf(const QString& odbcString)
+{
+    QString server;
+    QString port;
+    QString dsn;
+    for (const QString& part : odbcString.split(QLatin1Char(';'))) {
+        const qsizetype eq = part.indexOf(QLatin1Char('='));
+        if (eq <= 0)
+            continue;
+        const QString key = part.left(eq).trimmed().toLower();
+        QString value = part.mid(eq + 1).trimmed();
+        if (value.startsWith(QLatin1Char('{')) && value.endsWith(QLatin1Char('}')))
+            value = value.mid(1, value.size() - 2).replace(QStringLiteral("}}"), QStringLiteral("}"));
+        if (key == QLatin1String("server") || key == QLatin1String("address") || key == QLatin1String("servername"))
+            server = value;
+        else if (key == QLatin1String("port"))
+            port = value;
+        else if (key == QLatin1String("dsn"))
+            dsn = value;
+    }
+    if (server.isEmpty() && !dsn.isEmpty())
+        server = dsnServerAddress(dsn);
+    if (server.isEmpty())
+        return QString();
+    const qsizetype comma = server.indexOf(QLatin1Char(','));
+    if (comma >= 0) {
+        if (port.isEmpty())
+            port = server.mid(comma + 1).trimmed();
+        server = server.left(comma).trimmed();
+    }
+    if (server.contains(QLatin1Char('\\')) && port.isEmpty())
+        return server;  // the instance's port comes from the SQL Browser
+    return server + QStringLiteral(", port ") + (port.isEmpty() ? QStringLiteral("1433") : port);
 }
 
 DbError notOpen()
@@ -85,13 +131,27 @@ void ConnectionCore::check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handl
 {
     if (rc == SQL_SUCCESS || rc == SQL_NO_DATA)
         return;
-    const std::vector<Diagnostic> diagnostics = readDiagnostics(handleType, handle);
+    std::vector<Diagnostic> diagnostics = readDiagnostics(handleType, handle);
     deliver(diagnostics);
     if (rc == SQL_SUCCESS_WITH_INFO)
         return;
     if (rc == SQL_INVALID_HANDLE)
         throw DbError(0, QStringLiteral("HY000"), what + QStringLiteral(": invalid handle."));
+    // A broken link is reported on the connection, the statement only hears "Unknown error".
+    if (handleType == SQL_HANDLE_STMT && withoutCause(diagnostics) && connection.valid()) {
+        std::vector<Diagnostic> linkDiagnostics = readDiagnostics(SQL_HANDLE_DBC, connection.get());
+        if (!withoutCause(linkDiagnostics))
+            diagnostics = std::move(linkDiagnostics);
+        else if (!open || linkDiagnostics.empty())
+            throw DbError(0, QStringLiteral("08S01"), what + QStringLiteral(" failed: the connection to the server is broken."));
+    }
     throw errorFrom(diagnostics, what + QStringLiteral(" failed."));
+}
+
+ConnectionCore::~ConnectionCore()
+{
+    if (open)
+        disconnect();
 }
 
 void ConnectionCore::registerRecordset(Recordset* recordset) { recordsets_.insert(recordset); }
@@ -177,8 +237,16 @@ void Connection::open(const QString& connectionString)
     const SQLRETURN rc = SQLDriverConnectW(handle, nullptr, wide(mutableString), SQL_NTS, nullptr, 0, nullptr,
                                            SQL_DRIVER_NOPROMPT);
     const std::vector<Diagnostic> diagnostics = readDiagnostics(SQL_HANDLE_DBC, handle);
-    if (!SQL_SUCCEEDED(rc))
-        throw errorFrom(diagnostics, QStringLiteral("The connection could not be opened."));
+    if (!SQL_SUCCEEDED(rc)) {
+        const DbError error = errorFrom(diagnostics, QStringLiteral("The connection could not be opened."));
+        // Where the server never answered, the message says what was tried.
+        const QString target = targetOf(odbcString);
+        const bool unanswered = error.sqlState().startsWith(QLatin1String("08")) || error.sqlState() == QLatin1String("HYT00");
+        if (target.isEmpty() || !unanswered)
+            throw error;
+        throw DbError(error.nativeError(), error.sqlState(),
+                      error.description() + QStringLiteral(" (tried ") + target + QStringLiteral(")"));
+    }
     core_->deliver(diagnostics);
     core_->connection = std::move(connection);
     core_->open = true;
@@ -246,24 +314,26 @@ Recordset Connection::execute(const QString& sql, RecordsetMode mode)
 {
     if (!isOpen())
         throw notOpen();
+    // The statement keeps the core alive even when this connection gives up on it meanwhile.
+    const std::shared_ptr<ConnectionCore> core = core_;
     SQLHANDLE handle = SQL_NULL_HANDLE;
-    core_->check(SQLAllocHandle(SQL_HANDLE_STMT, core_->connection.get(), &handle), SQL_HANDLE_DBC,
-                 core_->connection.get(), QStringLiteral("Allocating a statement"));
+    core->check(SQLAllocHandle(SQL_HANDLE_STMT, core->connection.get(), &handle), SQL_HANDLE_DBC,
+                core->connection.get(), QStringLiteral("Allocating a statement"));
     Recordset recordset;
-    recordset.core_ = core_;
+    recordset.core_ = core;
     recordset.statement_ = StatementHandle(handle);
-    core_->registerRecordset(&recordset);
-    if (core_->queryTimeoutSeconds > 0)
+    core->registerRecordset(&recordset);
+    if (core->queryTimeoutSeconds > 0)
         SQLSetStmtAttrW(handle, SQL_ATTR_QUERY_TIMEOUT,
-                        reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(core_->queryTimeoutSeconds)), 0);
+                        reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(core->queryTimeoutSeconds)), 0);
 
     QString text = sql;
     SQLRETURN rc;
     {
-        const RunningStatement running(*core_, handle);
+        const RunningStatement running(*core, handle);
         rc = SQLExecDirectW(handle, wide(text), SQL_NTS);
     }
-    core_->check(rc, SQL_HANDLE_STMT, handle, QStringLiteral("The statement"));
+    core->check(rc, SQL_HANDLE_STMT, handle, QStringLiteral("The statement"));
     recordset.startResult();
     if (recordset.fields_.empty() && !recordset.advanceToNextResultWithColumns())
         recordset.eof_ = true;
@@ -276,16 +346,20 @@ Recordset Connection::openCounted(const QString& sql)
 {
     std::optional<qint64> count;
     try {
-        Recordset counter = execute(QStringLiteral("SELECT COUNT(*) FROM (") + sql + QStringLiteral(") AS norvane_counted"));
+        Recordset counter =
+            execute(QStringLiteral("SELECT COUNT_BIG(*) FROM (") + sql + QStringLiteral(") AS norvane_counted"));
         if (!counter.eof() && counter.fieldCount() > 0 && !counter.field(0).isNull())
             count = counter.field(0).value().toLongLong();
-    } catch (const DbError&) {
-        // Queries that cannot stand as a derived table (ORDER BY, unnamed columns) are counted by buffering.
+    } catch (const DbError& error) {
+        // Queries that cannot stand as a derived table (ORDER BY, unnamed columns) stay uncounted;
+        // a broken link or an exhausted time limit is the caller's to hear.
+        if (error.sqlState().startsWith(QLatin1String("08")) || error.sqlState() == QLatin1String("HYT00")
+            || error.sqlState() == QLatin1String("HY008"))
+            throw;
     }
-    if (!count)
-        return execute(sql, RecordsetMode::Buffered);
     Recordset recordset = execute(sql);
-    recordset.recordCount_ = *count;
+    if (count)
+        recordset.recordCount_ = *count;
     return recordset;
 }
 
@@ -314,6 +388,14 @@ void Connection::setLoginTimeout(int seconds)
 void Connection::setQueryTimeout(int seconds)
 {
     core_->queryTimeoutSeconds = seconds;
+}
+
+void Connection::abandon()
+{
+    if (!core_)
+        return;
+    // Whoever still runs a statement on the core holds it; the last holder logs it off.
+    core_.reset();
 }
 
 void Connection::cancel()

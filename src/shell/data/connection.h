@@ -37,9 +37,9 @@ public:
 
     // Runs a statement or batch; the result streams forward-only unless Buffered is asked for.
     Recordset execute(const QString& sql, RecordsetMode mode = RecordsetMode::ForwardOnly);
-    // Runs a query whose row count must be known before its first row: counts first
-    // (SELECT COUNT_BIG(*) over the query), then streams; buffers the rows only where the
-    // count query is refused.
+    // Runs a query whose row count should be known before its first row: counts first
+    // (SELECT COUNT_BIG(*) over the query), then streams. Where the server refuses the count
+    // query, the record count stays -1 until EOF.
     Recordset openCounted(const QString& sql);
     // Runs a batch to its end, discarding rows; returns the last row count reported, or -1.
     qint64 executeCommand(const QString& sql);
@@ -54,6 +54,9 @@ public:
     void setQueryTimeout(int seconds);
     // Asks the server to stop the running statement; safe to call from another thread.
     void cancel();
+    // Gives up on a connection whose statement does not come back (a stalled server): this object
+    // is closed at once; the thread still waiting in the driver logs it off when the call returns.
+    void abandon();
 
 private:
     std::shared_ptr<ConnectionCore> core_;

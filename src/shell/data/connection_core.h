@@ -4,6 +4,7 @@
 #include "shell/data/db_error.h"
 #include "shell/data/odbc_handles.h"
 
+#include <atomic>
 #include <mutex>
 #include <set>
 #include <vector>
@@ -26,6 +27,12 @@ DbError errorFrom(const std::vector<Diagnostic>& diagnostics, const QString& fal
 
 class ConnectionCore {
 public:
+    ConnectionCore() = default;
+    // A core its connection gave up on (Connection::abandon) is logged off by whoever drops it last.
+    ~ConnectionCore();
+    ConnectionCore(const ConnectionCore&) = delete;
+    ConnectionCore& operator=(const ConnectionCore&) = delete;
+
     EnvironmentHandle environment;
     ConnectionHandle connection;
     MessageHandler messageHandler;
@@ -36,7 +43,8 @@ public:
 
     // Hands informational records to the handler; returns the first error record's error, if any.
     void deliver(const std::vector<Diagnostic>& diagnostics) const;
-    // Checks an ODBC return code of a statement call: messages delivered, errors thrown.
+    // Checks an ODBC return code of a statement call: messages delivered, errors thrown. Where the
+    // statement knows no cause of its own, the connection's diagnostics give it.
     void check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const QString& what) const;
 
     void registerRecordset(Recordset* recordset);
