@@ -32,6 +32,8 @@ inline test::SandboxProcess& ownSandbox(int workDelayMs = 0)
     static test::SandboxProcess sandbox([&] {
         test::SandboxProcess::Options options;
         options.workDelayMs = workDelayMs;
+        // sa for the program; clerk, another login, whose sessions the program does not list.
+        options.logins = {QStringLiteral("sa:"), QStringLiteral("clerk:Clerk#1")};
         return options;
     }());
     return sandbox;
@@ -76,6 +78,26 @@ inline QString scalarOn(const QString& database, const QString& sql)
     result.close();
     connection.close();
     return value;
+}
+
+// Waits until the server counts this many sessions in the database: a connection closed a
+// moment ago may still be leaving it.
+inline void waitForSessionsIn(const QString& database, int expected)
+{
+    Connection watcher;
+    watcher.open(ownSandbox().connectionString(QStringLiteral("master")));
+    for (int attempt = 0; attempt < 250; ++attempt) {
+        Recordset who = watcher.execute(QStringLiteral("sp_who"));
+        int inside = 0;
+        for (; !who.eof(); who.moveNext())
+            if (who.field(QStringLiteral("dbname")).text().trimmed().compare(database, Qt::CaseInsensitive) == 0)
+                ++inside;
+        who.close();
+        if (inside == expected)
+            break;
+        QTest::qWait(20);
+    }
+    watcher.close();
 }
 
 // A fresh database with the table Accounts holding three rows.

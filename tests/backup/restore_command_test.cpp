@@ -42,6 +42,7 @@ protected:
         RunBackup(main_.get(), "D:\\Backups\\Ledger.bak");
         runOn("Ledger", {"UPDATE Accounts SET Name = 'Changed' WHERE Id = 1"});
         prompts_->requests.clear();
+        waitForSessionsIn("Ledger", 1);  // the program's own connection alone
     }
     void TearDown() override
     {
@@ -145,6 +146,7 @@ TEST_F(RestoreCommandTest, OtherSessionsAreListedAndEndedOnlyWhenTheUserAgrees)
 
     prompts_->requests.clear();
     statusTexts_.clear();
+    waitForSessionsIn("Ledger", 3);
     prompts_->answers.push_back(PromptAnswer{QMessageBox::Yes, QString(), 1});
     pickLedgerBackup();
     restoreFromMenu();
@@ -178,6 +180,7 @@ TEST_F(RestoreCommandTest, AFailedRestoreLeavesTheDatabaseOpenToAllAndTheProgram
 
     // A file the server cannot reach gets the text that sends the user to the server's own disks.
     prompts_->requests.clear();
+    waitForSessionsIn("Ledger", 1);
     pickPath("D:\\NoSuchFolder\\Ledger.bak");
     restoreFromMenu();
     ASSERT_EQ(prompts_->requests.size(), 1u);
@@ -187,6 +190,24 @@ TEST_F(RestoreCommandTest, AFailedRestoreLeavesTheDatabaseOpenToAllAndTheProgram
                   + ownSandbox().dataSource());
     EXPECT_EQ(scalarOn("master", "SELECT status & 4096 FROM sysdatabases WHERE name = 'Ledger'"), "0");
     EXPECT_EQ(session().connection.currentCatalog(), "Ledger");
+}
+
+TEST_F(RestoreCommandTest, ASessionOfAnotherLoginInTheDatabaseStopsTheRestoreWithoutWaitingForever)
+{
+    Connection clerk;
+    clerk.open(ownSandbox().connectionString("Ledger", "clerk", "Clerk#1"));
+    waitForSessionsIn("Ledger", 2);
+    pickLedgerBackup();
+    restoreFromMenu();
+    ASSERT_EQ(prompts_->requests.size(), 1u);  // the clerk's session is not the program's login: not listed
+    EXPECT_EQ(prompts_->requests[0].text,
+              "Restore operation was not completed!\r\nDetails:Database state cannot be changed while other users "
+              "are using the database 'Ledger'");
+    EXPECT_NO_THROW(clerk.executeCommand("SELECT 1"));
+    EXPECT_EQ(firstName(), "Changed");
+    EXPECT_EQ(scalarOn("master", "SELECT status & 4096 FROM sysdatabases WHERE name = 'Ledger'"), "0");
+    EXPECT_EQ(session().connection.currentCatalog(), "Ledger");
+    EXPECT_EQ(statusTexts_, (QStringList{"Restore in progress... Please wait...", "Ready"}));
 }
 
 TEST_F(RestoreCommandTest, CancelInTheBrowserChangesNothing)

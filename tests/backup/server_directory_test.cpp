@@ -186,5 +186,26 @@ TEST_F(ServerDirectoryTest, ClosingByTheFrameOrEscapeActsAsCancel)
     EXPECT_TRUE(prompts_->requests.empty());
 }
 
+TEST_F(ServerDirectoryTest, ALostConnectionIsReportedInTheProgramsErrorFormatAndATypedPathStillWorks)
+{
+    session().connection.close();
+    frmServerDir browser;
+    browser.FileName = kProposed;
+    whenModalShown<frmServerDir>([](frmServerDir& window) {
+        EXPECT_EQ(control<QTreeWidget>(window, "tvwDir")->topLevelItemCount(), 0);
+        control<QLineEdit>(window, "txtFullPath")->setText("D:\\Ledger.bak");
+        QTest::mouseClick(control<QPushButton>(window, "cmdStart"), Qt::LeftButton);
+    });
+    browser.exec();
+    ASSERT_EQ(prompts_->requests.size(), 2u);
+    EXPECT_EQ(prompts_->requests[0].text,
+              "Error...Problems encountered while listing the server's drives!\r\nDetails:The connection is not open.");
+    EXPECT_EQ(prompts_->requests[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(prompts_->requests[1].text,
+              "Error...Problems encountered while returning to the database!\r\nDetails:The connection is not open.");
+    EXPECT_FALSE(session().DirectoryCancelled);
+    EXPECT_EQ(browser.FullPath(), "D:\\Ledger.bak");
+}
+
 }  // namespace
 }  // namespace norvane::testing
