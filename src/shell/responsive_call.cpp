@@ -2,7 +2,7 @@
 
 #include "shell/data/db_error.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -70,6 +70,11 @@ private:
 
 bool runResponsive(std::function<void()> work, const ResponsiveCall& call)
 {
+    // Without an application there is no window to keep painting: the call runs here.
+    if (!QCoreApplication::instance()) {
+        work();
+        return false;
+    }
     auto state = std::make_shared<CallState>();
     std::thread([state, work = std::move(work)]() mutable {
         try {
@@ -82,7 +87,7 @@ bool runResponsive(std::function<void()> work, const ResponsiveCall& call)
     }).detach();
 
     InputGate gate(call.escape);
-    qApp->installEventFilter(&gate);
+    QCoreApplication::instance()->installEventFilter(&gate);
     QEventLoop loop;
     QTimer poll;
     QElapsedTimer elapsed;
@@ -118,7 +123,7 @@ bool runResponsive(std::function<void()> work, const ResponsiveCall& call)
     if (!state->done)
         loop.exec();
     poll.stop();
-    qApp->removeEventFilter(&gate);
+    QCoreApplication::instance()->removeEventFilter(&gate);
 
     if (givenUp && !state->done) {
         if (call.giveUp)
