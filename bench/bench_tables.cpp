@@ -43,6 +43,9 @@ void DataInsertsOfTenThousandRowsByTwenty(benchmark::State& state)
         names << QString("c%1").arg(column);
         types << (column % 2 ? "nvarchar" : "int");
     }
+    std::vector<ExportColumn> columns;
+    for (int column = 1; column <= 20; ++column)
+        columns.push_back({names.at(column - 1), types.at(column - 1)});
     std::vector<QStringList> rows;
     for (int row = 1; row <= 10000; ++row) {
         QStringList cells;
@@ -52,7 +55,7 @@ void DataInsertsOfTenThousandRowsByTwenty(benchmark::State& state)
     }
     qsizetype size = 0;
     for (auto _ : state) {
-        const QString text = BuildDataInserts("Grid", names, rows, types, true);
+        const QString text = BuildDataInserts("Grid", names, rows, columns, true);
         size = text.size();
         benchmark::DoNotOptimize(size);
     }

@@ -2,6 +2,7 @@
 
 #include "tables/column_info.h"
 
+#include <algorithm>
 #include <array>
 
 namespace norvane {
@@ -56,10 +57,16 @@ bool isQuotedExportType(const QString& dataType)
     return false;
 }
 
-QStringList headingTypes(const QStringList& headings, const std::vector<ExportColumn>& tableColumns)
+bool isServerFilled(const ExportColumn& column)
 {
-    QStringList types;
-    types.reserve(headings.size());
+    const QString& stored = column.BaseType.isEmpty() ? column.DataType : column.BaseType;
+    return column.Computed || stored == QLatin1String("timestamp");
+}
+
+std::vector<ExportColumn> headingColumns(const QStringList& headings, const std::vector<ExportColumn>& tableColumns)
+{
+    std::vector<ExportColumn> columns;
+    columns.reserve(static_cast<std::size_t>(headings.size()));
     for (const QString& heading : headings) {
         const ExportColumn* found = nullptr;
         for (const ExportColumn& column : tableColumns) {
@@ -70,22 +77,38 @@ QStringList headingTypes(const QStringList& headings, const std::vector<ExportCo
         }
         if (!found)
             throw GenerationError(QStringLiteral("The table has no column named '") + heading + QStringLiteral("'."));
-        types << found->DataType;
+        columns.push_back(*found);
     }
-    return types;
+    return columns;
 }
 
 QString BuildDataInserts(const QString& tableName, const QStringList& columnNames,
-                         const std::vector<QStringList>& rows, const QStringList& headingTypes, bool identityColumn)
+                         const std::vector<QStringList>& rows, const std::vector<ExportColumn>& headings,
+                         bool identityColumn)
 {
     if (rows.empty())
         return {};
+    // Columns the server fills itself take no value: they leave the names and the values.
+    QStringList names;
+    for (const QString& name : columnNames) {
+        const bool serverFilled = std::any_of(headings.begin(), headings.end(), [&name](const ExportColumn& column) {
+            return isServerFilled(column) && column.Name.compare(name, Qt::CaseInsensitive) == 0;
+        });
+        if (!serverFilled)
+            names << name;
+    }
     const QString prefix = QStringLiteral("INSERT INTO ") + tableName + QStringLiteral(" (")
-        + columnNames.join(QLatin1Char(',')) + QStringLiteral(") VALUES (");
-    std::vector<bool> quoted;
-    quoted.reserve(static_cast<std::size_t>(headingTypes.size()));
-    for (const QString& type : headingTypes)
-        quoted.push_back(isQuotedExportType(type));
+        + names.join(QLatin1Char(',')) + QStringLiteral(") VALUES (");
+    enum class Writing { Skipped, Quoted, Bit, AsShown };
+    std::vector<Writing> writing;
+    writing.reserve(headings.size());
+    for (const ExportColumn& column : headings) {
+        const QString& stored = column.BaseType.isEmpty() ? column.DataType : column.BaseType;
+        writing.push_back(isServerFilled(column)            ? Writing::Skipped
+                          : isQuotedExportType(stored)      ? Writing::Quoted
+                          : stored == QLatin1String("bit") ? Writing::Bit
+                                                            : Writing::AsShown);
+    }
 
     QString text;
     if (identityColumn)
@@ -93,17 +116,34 @@ QString BuildDataInserts(const QString& tableName, const QStringList& columnName
     QString line;
     for (const QStringList& row : rows) {
         line = prefix;
-        for (qsizetype heading = 0; heading < headingTypes.size(); ++heading) {
-            const QStringView value = heading < row.size() ? QStringView(row.at(heading)) : QStringView();
-            if (!quoted[static_cast<std::size_t>(heading)]) {
-                line += value;
-                line += QLatin1Char(',');
-            } else if (showsNoValue(value)) {
-                line += QStringLiteral("NULL,");
-            } else {
-                // The first column is written as shown; the others lose their surrounding blanks.
-                appendQuoted(line, heading == 0 ? value : trimBlanks(value));
+        for (std::size_t heading = 0; heading < writing.size(); ++heading) {
+            const qsizetype cell = static_cast<qsizetype>(heading);
+            const QStringView value = cell < row.size() ? QStringView(row.at(cell)) : QStringView();
+            switch (writing[heading]) {
+            case Writing::Skipped:
+                continue;
+            case Writing::Quoted:
+                if (showsNoValue(value))
+                    line += QStringLiteral("NULL,");
+                else  // The first column is written as shown; the others lose their surrounding blanks.
+                    appendQuoted(line, heading == 0 ? value : trimBlanks(value));
+                continue;
+            case Writing::Bit:
+                // The list view shows a false bit as False.
+                if (trimBlanks(value).compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) {
+                    line += QStringLiteral("0,");
+                    continue;
+                }
+                break;
+            case Writing::AsShown:
+                break;
             }
+            // A number shown as nothing has no value.
+            if (trimBlanks(value).isEmpty())
+                line += QStringLiteral("NULL");
+            else
+                line += value;
+            line += QLatin1Char(',');
         }
         line.chop(1);
         line += QLatin1Char(')');

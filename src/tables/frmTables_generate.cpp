@@ -115,13 +115,13 @@ QString frmTables::buildDataExport()
     std::vector<ExportColumn> tableColumns;
     bool identityColumn = false;
     for (const ColumnProperties& column : serverAdmin().columns(DatabaseName, TableName, OwnerName)) {
-        tableColumns.push_back({column.Name, column.Datatype, column.Identity});
+        tableColumns.push_back({column.Name, column.Datatype, column.Identity, column.BaseDatatype, column.IsComputed});
         identityColumn = identityColumn || column.Identity;
     }
     QStringList headings;
     for (int heading = 0; heading < lsvTABRows->columnCount(); ++heading)
         headings << lsvTABRows->headerItem()->text(heading);
-    const QStringList types = headingTypes(headings, tableColumns);
+    const std::vector<ExportColumn> columns = headingColumns(headings, tableColumns);
 
     // The rows in the order the list view shows them now.
     std::vector<QStringList> rows;
@@ -134,7 +134,7 @@ QString frmTables::buildDataExport()
             cells << item->text(heading);
         rows.push_back(cells);
     }
-    return BuildDataInserts(TableName, columnNames(columnGridRows()), rows, types, identityColumn);
+    return BuildDataInserts(TableName, columnNames(columnGridRows()), rows, columns, identityColumn);
 }
 
 }  // namespace norvane

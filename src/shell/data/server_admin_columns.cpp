@@ -170,12 +170,13 @@ std::vector<ColumnProperties> ServerAdmin::readColumns(const QString& database, 
 {
     const QString id = QString::number(object.id);
     Recordset rows = connection_.execute(
-        QStringLiteral("SELECT c.name AS Name, t.name AS TypeName, c.xtype AS XType, c.xusertype AS XUserType, "
-                       "c.length AS Length, c.xprec AS XPrec, c.xscale AS XScale, c.isnullable AS IsNullable, "
+        QStringLiteral("SELECT c.name AS Name, t.name AS TypeName, b.name AS BaseTypeName, c.xtype AS XType, "
+                       "c.xusertype AS XUserType, c.length AS Length, c.xprec AS XPrec, c.xscale AS XScale, c.isnullable AS IsNullable, "
                        "c.status AS Status, c.iscomputed AS IsComputed, c.colid AS ColId, "
                        "d.name AS DefaultName, d.parent_obj AS DefaultParent, d.id AS DefaultId FROM ")
         + catalogTable(database, "syscolumns") + QStringLiteral(" c INNER JOIN ") + catalogTable(database, "systypes")
-        + QStringLiteral(" t ON t.xusertype = c.xusertype LEFT OUTER JOIN ") + catalogTable(database, "sysobjects")
+        + QStringLiteral(" t ON t.xusertype = c.xusertype LEFT OUTER JOIN ") + catalogTable(database, "systypes")
+        + QStringLiteral(" b ON b.xusertype = c.xtype LEFT OUTER JOIN ") + catalogTable(database, "sysobjects")
         + QStringLiteral(" d ON d.id = c.cdefault WHERE c.id = ") + id + QStringLiteral(" ORDER BY c.colid"));
     std::vector<ColumnProperties> result;
     std::map<int, qint64> defaultIds;  // column id -> its default constraint's id
@@ -184,6 +185,9 @@ std::vector<ColumnProperties> ServerAdmin::readColumns(const QString& database, 
         column.Name = rows.field(QStringLiteral("Name")).text();
         column.Datatype = rows.field(QStringLiteral("TypeName")).text();
         column.UserDefinedType = rows.field(QStringLiteral("XUserType")).value().toInt() >= kFirstUserType;
+        column.BaseDatatype = rows.field(QStringLiteral("BaseTypeName")).isNull()
+            ? column.Datatype
+            : rows.field(QStringLiteral("BaseTypeName")).text();
         const int physicalType = rows.field(QStringLiteral("XType")).value().toInt();
         column.Length = rows.field(QStringLiteral("Length")).value().toInt();
         if ((physicalType == kNVarCharType || physicalType == kNCharType) && column.Length > 0)
