@@ -30,7 +30,4 @@ struct Session {
 // The single Session of the program.
 Session& session();
 
-// Tests start from a clean record: closes the connection (errors ignored) and clears every field.
-void resetSessionForTests();
-
 }  // namespace norvane

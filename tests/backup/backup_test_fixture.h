@@ -9,6 +9,7 @@
 #include "shell/session.h"
 #include "support/qt_printers.h"
 #include "support/sandbox_process.h"
+#include "support/session_reset.h"
 
 #include <QApplication>
 #include <QDir>

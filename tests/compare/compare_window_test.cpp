@@ -8,6 +8,7 @@
 #include "shell/harbor_session.h"
 #include "shell/qt_test_application.h"
 #include "shell/recording_prompts.h"
+#include "support/session_reset.h"
 
 #include <QCheckBox>
 #include <QComboBox>

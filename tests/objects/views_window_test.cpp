@@ -5,6 +5,7 @@
 #include "objects/frmViews.h"
 
 #include "object_window_fixture.h"
+#include "support/session_reset.h"
 
 #include <QHeaderView>
 #include <QLabel>

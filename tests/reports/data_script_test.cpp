@@ -6,6 +6,7 @@
 
 #include "reports/report_test_support.h"
 #include "support/qt_printers.h"
+#include "support/session_reset.h"
 
 #include <gtest/gtest.h>
 

@@ -10,6 +10,7 @@
 #include "shell/recording_prompts.h"
 #include "support/code_window_capture.h"
 #include "support/qt_printers.h"
+#include "support/session_reset.h"
 
 #include <QCheckBox>
 #include <QDir>

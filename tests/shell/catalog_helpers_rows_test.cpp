@@ -5,6 +5,7 @@
 #include "qt_test_application.h"
 #include "recording_prompts.h"
 #include "support/qt_printers.h"
+#include "support/session_reset.h"
 
 #include <QTreeWidget>
 

@@ -4,6 +4,7 @@
 #include "shell/frmLogin.h"
 #include "shell/frmMain.h"
 #include "support/qt_printers.h"
+#include "support/session_reset.h"
 
 #include <QCheckBox>
 #include <QComboBox>

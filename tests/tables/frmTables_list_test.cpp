@@ -8,6 +8,7 @@
 #include "shell/qt_test_application.h"
 #include "shell/recording_prompts.h"
 #include "support/qt_printers.h"
+#include "support/session_reset.h"
 
 #include <QHeaderView>
 #include <QLabel>

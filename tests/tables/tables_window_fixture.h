@@ -8,6 +8,7 @@
 #include "shell/session.h"
 #include "support/qt_printers.h"
 #include "tables/frmTables.h"
+#include "support/session_reset.h"
 
 #include <QListWidget>
 #include <QTableWidget>

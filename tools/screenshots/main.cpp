@@ -14,12 +14,15 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QRadioButton>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <cstdio>
 #include <functional>
@@ -72,6 +75,10 @@ QWidget* openFromMenu(frmMain& main, const char* command, const QString& windowN
     QAction* action = main.menuCommand(QString::fromLatin1(command));
     if (!action || !action->isEnabled())
         return nullptr;
+    // One window at a time, filling the workspace, so each picture shows just that window.
+    main.mdiArea()->closeAllSubWindows();
+    settle();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     action->trigger();
     settle();
     for (QMdiSubWindow* frame : main.mdiArea()->subWindowList()) {
@@ -123,6 +130,16 @@ int main(int argc, char* argv[])
     WindowRegistry windows;
     registerProgramWindows(windows);
 
+    // A message box nobody expected would wait for ever: say what it says and answer it.
+    QTimer unexpectedMessages;
+    QObject::connect(&unexpectedMessages, &QTimer::timeout, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            std::fprintf(stderr, "message: %s\n", qPrintable(box->text()));
+            box->done(QMessageBox::No);
+        }
+    });
+    unexpectedMessages.start(3000);
+
     // The connection dialog, filled in as a user would fill it.
     frmLogin login(nullptr, &windows);
     login.load();
@@ -172,7 +189,9 @@ int main(int argc, char* argv[])
     if (QWidget* query = openFromMenu(main, "mnuQuery", QStringLiteral("frmQuery"))) {
         if (auto* input = child<QTextEdit>(query, "rtbQRYInput")) {
             input->setFocus();
-            QTest::keyClicks(input, QStringLiteral("SELECT TOP 20 ProductName, UnitPrice, UnitsInStock\nFROM Products\nWHERE Discontinued = 0\nORDER BY UnitPrice DESC"));
+            input->insertPlainText(QStringLiteral(
+                "SELECT TOP 20 ProductName, UnitPrice, UnitsInStock\nFROM Products\nWHERE Discontinued = 0\n"
+                "ORDER BY UnitPrice DESC"));
             QTest::keyClick(input, Qt::Key_F5);
             settle(1500);
         }
@@ -180,6 +199,12 @@ int main(int argc, char* argv[])
     }
     if (QWidget* search = openFromMenu(main, "mnuSearch", QStringLiteral("frmSearch"))) {
         findAndShow(search, QStringLiteral("Customer"));
+        if (auto* found = child<QListWidget>(search, "lstSPS"); found && found->count() > 2) {
+            found->setFocus();
+            found->setCurrentRow(2);
+            QTest::keyClick(found, Qt::Key_Return);
+            settle(800);
+        }
         save(&main, QStringLiteral("search"));
     }
     if (QWidget* compare = openFromMenu(main, "mnuCompare", QStringLiteral("frmCompare"))) {
@@ -200,6 +225,18 @@ int main(int argc, char* argv[])
     if (QAction* reports = main.menuCommand(QStringLiteral("mnuReports")); reports && reports->isEnabled()) {
         shootModal(QStringLiteral("reports"));
         reports->trigger();
+    }
+    if (QAction* backup = main.menuCommand(QStringLiteral("mnuBackup")); backup && backup->isEnabled()) {
+        // The directory browser on the server's disks; closing it cancels the backup.
+        shootModal(QStringLiteral("backup"), [](QWidget* browser) {
+            for (QTreeWidget* tree : browser->findChildren<QTreeWidget*>()) {
+                if (QTreeWidgetItem* drive = tree->topLevelItem(0)) {
+                    tree->setCurrentItem(drive);
+                    drive->setExpanded(true);
+                }
+            }
+        });
+        backup->trigger();
     }
     main.close();
     return 0;
