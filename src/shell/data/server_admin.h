@@ -29,7 +29,6 @@ struct ColumnProperties {
     QString Name;
     QString Datatype;              // the declared type: a system type, or a user-defined type's own name
     bool UserDefinedType = false;
-    QString BaseDatatype;          // the system type the column is stored as (a user-defined type's base type)
     int Length = 0;                // declared length: characters for char and nchar types, else bytes; -1 = max
     int NumericPrecision = 0;
     int NumericScale = 0;
@@ -44,6 +43,7 @@ struct ColumnProperties {
     QString ComputedText;
     QString Default;               // the name of a default bound with sp_bindefault, empty when none
     int ColumnId = 0;
+    QString BaseDatatype{};        // the system type the column is stored as (a user-defined type's base type)
 };
 
 class ServerAdmin {
