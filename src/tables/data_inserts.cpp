@@ -46,10 +46,12 @@ void appendQuoted(QString& line, QStringView value)
 
 bool isQuotedExportType(const QString& dataType)
 {
-    static const std::array<QLatin1String, 9> quoted = {
+    // A GUID written bare is refused by the server, so uniqueidentifier is quoted as well.
+    static const std::array<QLatin1String, 10> quoted = {
         QLatin1String("smalldatetime"), QLatin1String("datetime"), QLatin1String("image"),
         QLatin1String("ntext"),         QLatin1String("nvarchar"), QLatin1String("nchar"),
-        QLatin1String("text"),          QLatin1String("varchar"),  QLatin1String("char")};
+        QLatin1String("text"),          QLatin1String("varchar"),  QLatin1String("char"),
+        QLatin1String("uniqueidentifier")};
     for (const QLatin1String& type : quoted) {
         if (dataType == type)
             return true;

@@ -167,12 +167,12 @@ TEST_F(GenerateStatement, DataOfEveryTypeAndOfAnEmptyTable)
               "1,1,200,-1234,123456,9000000000,12345.67,123.4567,1234.5600,12.3400,1.5,2.25,"
               "'1999-12-31 23:59:59.997','2000-01-01 12:30:00.000','Harbor','O''Brien','Kai','Smorrebrod',"
               "'Long text of the first sample','Unicode text of the first sample',NULL,0x0102030405060708,0xDEADBEEF,"
-              "6F9619FF-8B86-D011-B42D-00C04FC964FF,'(206) 555-0100')\r\n" + prefix +
+              "'6F9619FF-8B86-D011-B42D-00C04FC964FF','(206) 555-0100')\r\n" + prefix +
               "2,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,"
               "NULL,NULL,NULL,NULL)\r\n" + prefix +
               "3,0,0,32767,-2147483648,-9223372036854775808,-0.01,0.0000,-922337203685477.5808,214748.3647,"
               "-1e+100,0,'1753-01-01 00:00:00.000','1900-01-01 00:00:00.000','','','','','','',NULL,0x0000000000000000,"
-              "0x00,00000000-0000-0000-0000-000000000000,'')\r\n"
+              "0x00,'00000000-0000-0000-0000-000000000000','')\r\n"
               "SET IDENTITY_INSERT TypeSamples OFF\r\n");
 
     // A table without rows gives an empty text.
@@ -192,10 +192,10 @@ TEST_F(GenerateStatement, BitsUserTypesEmptyNumbersAndServerFilledColumnsRunInto
     const QStringList definition = {
         "EXEC sp_addtype PhoneNumber, 'varchar(24)', 'NULL'",
         "CREATE TABLE Readings (ID int IDENTITY (1, 1) NOT NULL PRIMARY KEY, Flag bit NULL, Phone PhoneNumber NULL, "
-        "Reading int NULL, Stamp timestamp NOT NULL, Twice AS (Reading * 2))"};
+        "Reading int NULL, Tag uniqueidentifier NULL, Stamp timestamp NOT NULL, Twice AS (Reading * 2))"};
     norvane::testing::createScratchDatabase("Readings");
     QStringList batches = definition;
-    batches << "INSERT INTO Readings (Flag, Phone, Reading) VALUES (0, '(206) 555-0100', 21)"
+    batches << "INSERT INTO Readings (Flag, Phone, Reading, Tag) VALUES (0, '(206) 555-0100', 21, '6F9619FF-8B86-D011-B42D-00C04FC964FF')"
             << "INSERT INTO Readings (Flag, Phone, Reading) VALUES (1, 'O''Hare', NULL)"
             << "INSERT INTO Readings (Flag, Phone, Reading) VALUES (NULL, '', -4)";
     norvane::testing::runBatches("Readings", batches);
@@ -203,13 +203,13 @@ TEST_F(GenerateStatement, BitsUserTypesEmptyNumbersAndServerFilledColumnsRunInto
     frmTables window;
     showTable(window, "Readings");
 
-    // The timestamp and the computed column are left out; the false bit is 0, the phone quoted.
+    // The timestamp and the computed column are left out; the false bit is 0, the phone and the GUID quoted.
     const QString script = generate(window, 5).code;
     EXPECT_EQ(script,
               "SET IDENTITY_INSERT Readings ON\r\n"
-              "INSERT INTO Readings (ID,Flag,Phone,Reading) VALUES (1,0,'(206) 555-0100',21)\r\n"
-              "INSERT INTO Readings (ID,Flag,Phone,Reading) VALUES (2,1,'O''Hare',NULL)\r\n"
-              "INSERT INTO Readings (ID,Flag,Phone,Reading) VALUES (3,NULL,'',-4)\r\n"
+              "INSERT INTO Readings (ID,Flag,Phone,Reading,Tag) VALUES (1,0,'(206) 555-0100',21,'6F9619FF-8B86-D011-B42D-00C04FC964FF')\r\n"
+              "INSERT INTO Readings (ID,Flag,Phone,Reading,Tag) VALUES (2,1,'O''Hare',NULL,NULL)\r\n"
+              "INSERT INTO Readings (ID,Flag,Phone,Reading,Tag) VALUES (3,NULL,'',-4,NULL)\r\n"
               "SET IDENTITY_INSERT Readings OFF\r\n");
 
     norvane::testing::createScratchDatabase("ReadingsCopy");
@@ -218,17 +218,18 @@ TEST_F(GenerateStatement, BitsUserTypesEmptyNumbersAndServerFilledColumnsRunInto
     norvane::testing::runBatches("ReadingsCopy", batches);
     Connection copy;
     copy.open(test::sharedSampleSandbox().connectionString("ReadingsCopy"));
-    Recordset copied = copy.execute("SELECT ID, Flag, Phone, Reading, Twice FROM Readings ORDER BY ID");
+    Recordset copied = copy.execute("SELECT ID, Flag, Phone, Reading, Twice, Tag FROM Readings ORDER BY ID");
     QStringList texts;
     for (; !copied.eof(); copied.moveNext()) {
         QStringList fields;
-        for (int field = 0; field < 5; ++field)
+        for (int field = 0; field < 6; ++field)
             fields << (copied.field(field).isNull() ? QString("null") : copied.field(field).text());
         texts << fields.join("|");
     }
     copied.close();
     // Read back as the list view shows them: a false bit reads False.
-    EXPECT_EQ(texts, QStringList({"1|False|(206) 555-0100|21|42", "2|1|O'Hare|null|null", "3|null||-4|-8"}));
+    EXPECT_EQ(texts, QStringList({"1|False|(206) 555-0100|21|42|6F9619FF-8B86-D011-B42D-00C04FC964FF", "2|1|O'Hare|null|null|null",
+                                  "3|null||-4|-8|null"}));
 }
 
 TEST_F(GenerateStatement, FailuresAreReportedAndNoCodeIsShown)
