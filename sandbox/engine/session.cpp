@@ -513,7 +513,7 @@ bool Session::runOne(const Statement& statement, ResultSink& sink)
         case Statement::Kind::Simple:
             if (tokens_[statement.begin].isWord("RETURN"))
                 return false;
-            runSimple(statement.begin, statement.end, sink);
+            runSimpleAgainAfterSchemaChange(statement.begin, statement.end, sink);
             lastError_ = 0;
             return !cancelled_;
         }
@@ -540,6 +540,25 @@ bool Session::runOne(const Statement& statement, ResultSink& sink)
         return error.severity < 20;
     }
     return true;
+}
+
+void Session::runSimpleAgainAfterSchemaChange(std::size_t begin, std::size_t end, ResultSink& sink)
+{
+    // Another session's DDL can change SQLite's schema between the moment a statement is prepared and the
+    // moment it takes its lock. SQLite then refuses it ("database schema has changed") before it has changed
+    // a row; such a statement runs again, as SQL Server would simply have waited for the schema lock.
+    constexpr int kAttempts = 5;
+    for (int attempt = 1;; ++attempt) {
+        const sqlite3_int64 changesBefore = sqlite3_total_changes64(database());
+        try {
+            runSimple(begin, end, sink);
+            return;
+        } catch (const SqlError& error) {
+            const bool schemaChanged = std::string_view(error.what()).find("database schema has changed") != std::string::npos;
+            if (!schemaChanged || attempt == kAttempts || sqlite3_total_changes64(database()) != changesBefore)
+                throw;
+        }
+    }
 }
 
 bool Session::condition(std::size_t begin, std::size_t end)

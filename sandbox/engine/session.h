@@ -80,6 +80,7 @@ private:
     void run(const std::vector<Statement>& statements, ResultSink& sink);
     bool runOne(const Statement& statement, ResultSink& sink);  // false: stop the batch
     void runSimple(std::size_t begin, std::size_t end, ResultSink& sink);
+    void runSimpleAgainAfterSchemaChange(std::size_t begin, std::size_t end, ResultSink& sink);
     bool condition(std::size_t begin, std::size_t end);
     void syntaxCheck(const std::vector<Statement>& statements);
 
