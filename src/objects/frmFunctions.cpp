@@ -41,15 +41,7 @@ ObjectListTexts functionListTexts()
     return texts;
 }
 
-QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, QRect geometry)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
-    return label;
-}
-
-}  // namespace
+} // namespace
 
 frmFunctions::frmFunctions(QWidget* parent) : ObjectListWindow(functionListTexts(), parent)
 {
@@ -61,21 +53,17 @@ frmFunctions::~frmFunctions() = default;
 
 void frmFunctions::buildDetails()
 {
-    lblFNName = makeLabel(this, QStringLiteral("lblFNName"), QStringLiteral("Function &Name"),
-                          {kDetailsLeft, 10, kDetailsWidth, 18});
-    lblFNSParams = makeLabel(this, QStringLiteral("lblFNSParams"), QStringLiteral("Total &Parameters:"),
-                             {kDetailsLeft, 34, kDetailsWidth, 18});
+    lblFNName = makeDetailsLabel(this, QStringLiteral("lblFNName"), QStringLiteral("Function &Name"),
+                                 {kDetailsLeft, 10, kDetailsWidth, 18});
+    lblFNSParams = makeDetailsLabel(this, QStringLiteral("lblFNSParams"), QStringLiteral("Total &Parameters:"),
+                                    {kDetailsLeft, 34, kDetailsWidth, 18});
     flxFNSParams = makeParamGrid(this, QStringLiteral("flxFNSParams"), QStringLiteral("Parameters of the function"),
                                  {kDetailsLeft, 52, kDetailsWidth, 200});
     lblFNName->setBuddy(flxFNSParams);
     lblFNSParams->setBuddy(flxFNSParams);
 
-    rtbFNText = new QTextEdit(this);
-    rtbFNText->setObjectName(QStringLiteral("rtbFNText"));
-    rtbFNText->setGeometry(kDetailsLeft, 260, kDetailsWidth, kDesignHeight - 260 - 8);
-    rtbFNText->setToolTip(QStringLiteral("The source of the function"));
-    rtbFNText->setLineWrapMode(QTextEdit::NoWrap);
-    useSourceFont(rtbFNText);
+    rtbFNText = makeSourceBox(this, QStringLiteral("rtbFNText"), QStringLiteral("The source of the function"),
+                              {kDetailsLeft, 260, kDetailsWidth, kDesignHeight - 260 - 8});
 }
 
 void frmFunctions::PopulateFunctions(QListWidget* list)
@@ -106,7 +94,8 @@ void frmFunctions::showSelected()
         if (firstType == nullptr)
             throw std::runtime_error("The catalog holds no result or parameter of the function.");
         firstType->setText(QStringLiteral("Return"));
-        lblFNSParams->setText(QStringLiteral("Total Parameters : ") + QString::number(paramGridRowCount(flxFNSParams) - 1));
+        lblFNSParams->setText(QStringLiteral("Total Parameters : ") +
+                              QString::number(paramGridRowCount(flxFNSParams) - 1));
         SetStatus(QStringLiteral("Filling Object Text.. Please wait..."), true);
         showObjectSource(rtbFNText, CurrentName);
         SetStatus(QStringLiteral("Ready"), false);
@@ -116,4 +105,4 @@ void frmFunctions::showSelected()
     }
 }
 
-}  // namespace norvane
+} // namespace norvane

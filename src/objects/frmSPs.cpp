@@ -22,15 +22,16 @@ namespace norvane {
 
 namespace {
 
-const QString kProcedureListQuery = QStringLiteral("Select Distinct Name From SysObjects Where Xtype='P' Order By Name");
+const QString kProcedureListQuery =
+    QStringLiteral("Select Distinct Name From SysObjects Where Xtype='P' Order By Name");
 
 // The parameters and the result of a procedure or function, in the order the server returns them.
 QString parameterQuery(const QString& name)
 {
     return QStringLiteral("Select SysColumns.Name ColName,SysTypes.Name DataType,SysColumns.Length Length, "
                           "SysColumns.XPrec Prec, SysColumns.XScale Scale,SysColumns.IsOutParam OutParam  "
-                          "From SysColumns, SysTypes Where   Id=Object_Id('")
-        + quotedLiteralText(name) + QStringLiteral("') And SysColumns.XUserType = SysTypes.XUserType");
+                          "From SysColumns, SysTypes Where   Id=Object_Id('") +
+           quotedLiteralText(name) + QStringLiteral("') And SysColumns.XUserType = SysTypes.XUserType");
 }
 
 ObjectListTexts procedureListTexts()
@@ -51,17 +52,9 @@ ObjectListTexts procedureListTexts()
     return texts;
 }
 
-QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, QRect geometry)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
-    return label;
-}
-
 constexpr int kCodeFrameTop = 376;
 
-}  // namespace
+} // namespace
 
 QString captionWithName(const QString& caption, const QString& name)
 {
@@ -81,21 +74,17 @@ frmSPs::~frmSPs() = default;
 
 void frmSPs::buildDetails()
 {
-    lblSPSSPName = makeLabel(this, QStringLiteral("lblSPSSPName"), QStringLiteral("SP &Name"),
-                             {kDetailsLeft, 10, kDetailsWidth, 18});
-    lblSPSParams = makeLabel(this, QStringLiteral("lblSPSParams"), QStringLiteral("Total &Parameters:"),
-                             {kDetailsLeft, 34, kDetailsWidth, 18});
+    lblSPSSPName = makeDetailsLabel(this, QStringLiteral("lblSPSSPName"), QStringLiteral("SP &Name"),
+                                    {kDetailsLeft, 10, kDetailsWidth, 18});
+    lblSPSParams = makeDetailsLabel(this, QStringLiteral("lblSPSParams"), QStringLiteral("Total &Parameters:"),
+                                    {kDetailsLeft, 34, kDetailsWidth, 18});
     flxSPSParams = makeParamGrid(this, QStringLiteral("flxSPSParams"), QStringLiteral("Parameters of the SP"),
                                  {kDetailsLeft, 52, kDetailsWidth, 200});
     lblSPSSPName->setBuddy(flxSPSParams);
     lblSPSParams->setBuddy(flxSPSParams);
 
-    rtbSPSText = new QTextEdit(this);
-    rtbSPSText->setObjectName(QStringLiteral("rtbSPSText"));
-    rtbSPSText->setGeometry(kDetailsLeft, 260, kDetailsWidth, kDesignHeight - 260 - 8);
-    rtbSPSText->setToolTip(QStringLiteral("The source of the SP"));
-    rtbSPSText->setLineWrapMode(QTextEdit::NoWrap);
-    useSourceFont(rtbSPSText);
+    rtbSPSText = makeSourceBox(this, QStringLiteral("rtbSPSText"), QStringLiteral("The source of the SP"),
+                               {kDetailsLeft, 260, kDetailsWidth, kDesignHeight - 260 - 8});
 }
 
 void frmSPs::buildCodeFrame()
@@ -165,9 +154,10 @@ void frmSPs::showSelected()
         lblSPSSPName->setText(captionWithName(QStringLiteral("&Name:"), name));
         SetStatus(QStringLiteral("Populating Parameters... Please wait..."), true);
         PopulateSPParams(flxSPSParams, name);
-        lblSPSParams->setText(QStringLiteral("Total Parameters : ") + QString::number(paramGridRowCount(flxSPSParams) - 1));
+        lblSPSParams->setText(QStringLiteral("Total Parameters : ") +
+                              QString::number(paramGridRowCount(flxSPSParams) - 1));
         if (paramGridRowCount(flxSPSParams) == 1)
-            flxSPSParams->setRowCount(1);  // one empty row under the header
+            flxSPSParams->setRowCount(1); // one empty row under the header
         SetStatus(QStringLiteral("Filling Object Text.. Please wait..."), true);
         showObjectSource(rtbSPSText, name);
         SetStatus(QStringLiteral("Ready"), false);
@@ -192,8 +182,8 @@ CodeWindowInputs callingCode(int kind, const QString& procedureName, const Param
         inputs.FilterIndex = 2;
         inputs.NoColour = true;
     }
-    inputs.Title = QStringLiteral("Following is the generated ") + kindWord + QStringLiteral(" code ")
-        + QStringLiteral(" for the stored procedure : ") + procedureName;
+    inputs.Title = QStringLiteral("Following is the generated ") + kindWord + QStringLiteral(" code ") +
+                   QStringLiteral(" for the stored procedure : ") + procedureName;
     inputs.FileName = procedureName;
     return inputs;
 }
@@ -214,4 +204,4 @@ void frmSPs::cmdGenerate_Click()
     }
 }
 
-}  // namespace norvane
+} // namespace norvane

@@ -39,15 +39,7 @@ ObjectListTexts viewListTexts()
     return texts;
 }
 
-QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, QRect geometry)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
-    return label;
-}
-
-}  // namespace
+} // namespace
 
 frmViews::frmViews(QWidget* parent) : ObjectListWindow(viewListTexts(), parent)
 {
@@ -59,8 +51,8 @@ frmViews::~frmViews() = default;
 
 void frmViews::buildDetails()
 {
-    lblVWSViewName = makeLabel(this, QStringLiteral("lblVWSViewName"), QStringLiteral("ViewName"),
-                               {kDetailsLeft, 10, 370, 18});
+    lblVWSViewName = makeDetailsLabel(this, QStringLiteral("lblVWSViewName"), QStringLiteral("ViewName"),
+                                      {kDetailsLeft, 10, 370, 18});
     optVWSMode[0] = new QRadioButton(QStringLiteral("All Rows"), this);
     optVWSMode[0]->setObjectName(QStringLiteral("optVWSMode0"));
     optVWSMode[0]->setGeometry(600, 8, 90, 22);
@@ -71,8 +63,8 @@ void frmViews::buildDetails()
     optVWSMode[1]->setToolTip(QStringLiteral("Select this to show only top 10 rows in the view"));
     optVWSMode[1]->setChecked(true);
 
-    lblVWSRows = makeLabel(this, QStringLiteral("lblVWSRows"), QStringLiteral("Total Showed Rows :"),
-                           {kDetailsLeft, 34, 370, 18});
+    lblVWSRows = makeDetailsLabel(this, QStringLiteral("lblVWSRows"), QStringLiteral("Total Showed Rows :"),
+                                  {kDetailsLeft, 34, 370, 18});
     lsvVWSRows = new QTreeWidget(this);
     lsvVWSRows->setObjectName(QStringLiteral("lsvVWSRows"));
     lsvVWSRows->setGeometry(kDetailsLeft, 52, kDetailsWidth, 250);
@@ -85,12 +77,8 @@ void frmViews::buildDetails()
     // The list starts sorted ascending by its first column: clicking that heading first sorts it descending.
     SortListView(lsvVWSRows, 0);
 
-    rtbVWSText = new QTextEdit(this);
-    rtbVWSText->setObjectName(QStringLiteral("rtbVWSText"));
-    rtbVWSText->setGeometry(kDetailsLeft, 310, kDetailsWidth, kDesignHeight - 310 - 8);
-    rtbVWSText->setToolTip(QStringLiteral("The source of view"));
-    rtbVWSText->setLineWrapMode(QTextEdit::NoWrap);
-    useSourceFont(rtbVWSText);
+    rtbVWSText = makeSourceBox(this, QStringLiteral("rtbVWSText"), QStringLiteral("The source of view"),
+                               {kDetailsLeft, 310, kDetailsWidth, kDesignHeight - 310 - 8});
 
     for (QRadioButton* option : optVWSMode)
         connect(option, &QRadioButton::clicked, this, [this] { showSelected(); });
@@ -161,4 +149,4 @@ void frmViews::lsvVWSRows_ColumnClick(int column)
     SortListViewByHeading(lsvVWSRows, column);
 }
 
-}  // namespace norvane
+} // namespace norvane

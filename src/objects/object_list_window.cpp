@@ -154,6 +154,25 @@ void useSourceFont(QWidget* box)
         text->setTabStopDistance(4 * QFontMetricsF(font).horizontalAdvance(QLatin1Char(' ')));
 }
 
+QLabel* makeDetailsLabel(QWidget* parent, const QString& name, const QString& text, QRect geometry)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    return label;
+}
+
+QTextEdit* makeSourceBox(QWidget* parent, const QString& name, const QString& toolTip, QRect geometry)
+{
+    auto* box = new QTextEdit(parent);
+    box->setObjectName(name);
+    box->setGeometry(geometry);
+    box->setToolTip(toolTip);
+    box->setLineWrapMode(QTextEdit::NoWrap);
+    useSourceFont(box);
+    return box;
+}
+
 QString failureDetails(const std::exception& error)
 {
     if (const auto* database = dynamic_cast<const DbError*>(&error))

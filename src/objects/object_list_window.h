@@ -6,6 +6,7 @@
 // what showing an object means.
 #include "layout/clsResize.h"
 
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -88,6 +89,11 @@ void showObjectSource(QTextEdit* box, const QString& name);
 
 // The text of a rich text box in the fixed-pitch font the catalog windows use for source.
 void useSourceFont(QWidget* box);
+
+// A label of a details area, named and placed at its designed position.
+QLabel* makeDetailsLabel(QWidget* parent, const QString& name, const QString& text, QRect geometry);
+// The box that shows an object's source: unwrapped, in the source font.
+QTextEdit* makeSourceBox(QWidget* parent, const QString& name, const QString& toolTip, QRect geometry);
 
 // The message of a failure that ends a handler: the database's description, or the exception's text.
 QString failureDetails(const std::exception& error);
