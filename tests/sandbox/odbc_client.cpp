@@ -1,34 +1,25 @@
-#include "hardening_client.h"
+#include "odbc_client.h"
 
 #include <future>
 #include <thread>
 
-namespace hardening {
+namespace odbc_test {
 
 namespace {
 
-std::vector<Diagnostic> diagnosticsOf(SQLSMALLINT type, SQLHANDLE handle)
+std::vector<Diagnostic> diagnosticsOf(SQLSMALLINT type, SQLHANDLE handle, std::chrono::milliseconds at = {})
 {
     std::vector<Diagnostic> out;
-    constexpr SQLSMALLINT maxRecords = 64;
-    for (SQLSMALLINT i = 1; i <= maxRecords; ++i) {
+    for (SQLSMALLINT i = 1; i <= 64; ++i) {
         SQLCHAR state[6] = {};
         SQLINTEGER native = 0;
         SQLCHAR text[2048] = {};
         SQLSMALLINT length = 0;
         if (!SQL_SUCCEEDED(SQLGetDiagRec(type, handle, i, state, &native, text, sizeof text, &length)))
             break;
-        out.push_back({reinterpret_cast<char*>(state), native, reinterpret_cast<char*>(text)});
+        out.push_back({reinterpret_cast<char*>(state), native, reinterpret_cast<char*>(text), at});
     }
     return out;
-}
-
-// FreeTDS puts "[FreeTDS][SQL Server]" before the server's own text.
-std::string serverText(const std::string& text)
-{
-    const std::string prefix = "[SQL Server]";
-    const auto at = text.rfind(prefix);
-    return at == std::string::npos ? text : text.substr(at + prefix.size());
 }
 
 std::optional<std::string> value(SQLHSTMT statement, SQLUSMALLINT column)
@@ -36,8 +27,7 @@ std::optional<std::string> value(SQLHSTMT statement, SQLUSMALLINT column)
     std::string text;
     char buffer[4096];
     SQLLEN indicator = 0;
-    constexpr int maxChunks = 1024;
-    for (int chunk = 0; chunk < maxChunks; ++chunk) {
+    for (int chunk = 0; chunk < 1024; ++chunk) {
         const SQLRETURN rc = SQLGetData(statement, column, SQL_C_CHAR, buffer, sizeof buffer, &indicator);
         if (rc == SQL_NO_DATA)
             break;
@@ -52,7 +42,7 @@ std::optional<std::string> value(SQLHSTMT statement, SQLUSMALLINT column)
     return text;
 }
 
-}  // namespace
+} // namespace
 
 std::optional<std::string> BatchResult::scalar() const
 {
@@ -61,20 +51,24 @@ std::optional<std::string> BatchResult::scalar() const
     return results[0][0][0];
 }
 
-bool BatchResult::hasError(long native, const std::string& text) const
+std::string BatchResult::render() const
 {
-    for (const auto& d : diagnostics)
-        if (d.native == native && serverText(d.text) == text)
-            return true;
-    return false;
-}
-
-bool BatchResult::hasError(long native) const
-{
-    for (const auto& d : diagnostics)
-        if (d.native == native)
-            return true;
-    return false;
+    std::string out;
+    for (const auto& rows : results) {
+        out += out.empty() ? "[" : " [";
+        for (std::size_t r = 0; r < rows.size(); ++r)
+            for (std::size_t c = 0; c < rows[r].size(); ++c)
+                out += (c ? "," : r ? ";" : "") + rows[r][c].value_or("NULL");
+        out += "]";
+    }
+    for (const auto& d : diagnostics) {
+        if (d.state == "01000")
+            continue;                                 // PRINT and other informational messages
+        const auto at = d.text.rfind("[SQL Server]"); // FreeTDS's prefix before the server's own text
+        out += (out.empty() ? "#" : " #") + std::to_string(d.native) + " " +
+               (at == std::string::npos ? d.text : d.text.substr(at + 12));
+    }
+    return out.empty() && !succeeded ? "failed" : out;
 }
 
 std::string BatchResult::describe() const
@@ -102,22 +96,29 @@ OdbcClient::~OdbcClient()
     SQLFreeHandle(SQL_HANDLE_ENV, env_);
 }
 
-bool OdbcClient::open(int port, const std::string& database)
+bool OdbcClient::open(int port, const std::string& user, const std::string& password, const std::string& database,
+                      const std::string& extra)
 {
-    std::string text = "Driver=FreeTDS;Server=127.0.0.1;Port=" + std::to_string(port) +
-                       ";UID=sa;PWD=;Database=" + database + ";ClientCharset=UTF-8";
+    std::string text = "Driver=FreeTDS;Server=127.0.0.1;Port=" + std::to_string(port) + ";UID=" + user + ";PWD={" +
+                       password + "};Database=" + database + ";ClientCharset=UTF-8" + extra;
     SQLCHAR out[1024];
     SQLSMALLINT outLength = 0;
-    const SQLRETURN rc = SQLDriverConnect(dbc_, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS, out,
-                                          sizeof out, &outLength, SQL_DRIVER_NOPROMPT);
-    connected_ = SQL_SUCCEEDED(rc);
-    if (!connected_) {
-        for (const auto& d : diagnosticsOf(SQL_HANDLE_DBC, dbc_))
-            connectError_ += d.state + " " + d.text + "\n";
-        return false;
-    }
-    SQLAllocHandle(SQL_HANDLE_STMT, dbc_, &statement_);
-    return true;
+    connected_ = SQL_SUCCEEDED(SQLDriverConnect(dbc_, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS, out,
+                                                sizeof out, &outLength, SQL_DRIVER_NOPROMPT));
+    connectError_.clear();
+    for (const auto& d : diagnosticsOf(SQL_HANDLE_DBC, dbc_))
+        connectError_ += d.state + " " + std::to_string(d.native) + " " + d.text + "\n";
+    if (connected_)
+        SQLAllocHandle(SQL_HANDLE_STMT, dbc_, &statement_);
+    return connected_;
+}
+
+std::string OdbcClient::info(SQLUSMALLINT what) const
+{
+    char buffer[256] = {};
+    SQLSMALLINT length = 0;
+    SQLGetInfo(dbc_, what, buffer, sizeof buffer, &length);
+    return buffer;
 }
 
 BatchResult OdbcClient::run(const std::string& sql)
@@ -126,30 +127,26 @@ BatchResult OdbcClient::run(const std::string& sql)
     if (!connected_)
         return result;
     SQLFreeStmt(statement_, SQL_CLOSE);
+    const auto start = std::chrono::steady_clock::now();
     SQLRETURN rc = SQLExecDirect(statement_, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())),
                                  static_cast<SQLINTEGER>(sql.size()));
-    result.succeeded = rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO || rc == SQL_NO_DATA;
+    result.succeeded = SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA;
     // Every result set and every DONE in turn; bounded so a misbehaving server cannot keep the loop going.
-    constexpr int maxResults = 10000;
-    constexpr int maxRows = 1000000;
-    for (int step = 0; step < maxResults; ++step) {
+    for (int step = 0; step < 10000 && rc != SQL_NO_DATA && rc != SQL_INVALID_HANDLE; ++step) {
+        const auto at = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
         if (rc == SQL_ERROR || rc == SQL_SUCCESS_WITH_INFO) {
-            const auto more = diagnosticsOf(SQL_HANDLE_STMT, statement_);
+            const auto more = diagnosticsOf(SQL_HANDLE_STMT, statement_, at);
             result.diagnostics.insert(result.diagnostics.end(), more.begin(), more.end());
-            if (rc == SQL_ERROR)
-                result.succeeded = false;
+            result.succeeded = result.succeeded && rc != SQL_ERROR;
+            if (rc == SQL_ERROR && step == 0 && more.empty())
+                break;
         }
-        if (rc == SQL_INVALID_HANDLE || (rc == SQL_ERROR && step == 0 && result.diagnostics.empty()))
-            break;
         SQLSMALLINT columns = 0;
         if (SQL_SUCCEEDED(rc) && SQL_SUCCEEDED(SQLNumResultCols(statement_, &columns)) && columns > 0) {
             auto& rows = result.results.emplace_back();
-            for (int r = 0; r < maxRows; ++r) {
-                const SQLRETURN fetched = SQLFetch(statement_);
-                if (fetched == SQL_NO_DATA)
-                    break;
+            for (SQLRETURN fetched = SQLFetch(statement_); fetched != SQL_NO_DATA; fetched = SQLFetch(statement_)) {
                 if (!SQL_SUCCEEDED(fetched)) {
-                    const auto more = diagnosticsOf(SQL_HANDLE_STMT, statement_);
+                    const auto more = diagnosticsOf(SQL_HANDLE_STMT, statement_, at);
                     result.diagnostics.insert(result.diagnostics.end(), more.begin(), more.end());
                     result.succeeded = false;
                     break;
@@ -160,16 +157,14 @@ BatchResult OdbcClient::run(const std::string& sql)
             }
         }
         rc = SQLMoreResults(statement_);
-        if (rc == SQL_NO_DATA)
-            break;
     }
     return result;
 }
 
 bool OdbcClient::setAutocommit(bool on)
 {
-    return SQL_SUCCEEDED(SQLSetConnectAttr(dbc_, SQL_ATTR_AUTOCOMMIT,
-                                           reinterpret_cast<SQLPOINTER>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF), 0));
+    const auto mode = on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF;
+    return SQL_SUCCEEDED(SQLSetConnectAttr(dbc_, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(mode), 0));
 }
 
 bool OdbcClient::endTransaction(bool commit)
@@ -178,13 +173,8 @@ bool OdbcClient::endTransaction(bool commit)
     return SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, dbc_, commit ? SQL_COMMIT : SQL_ROLLBACK));
 }
 
-void OdbcClient::cancel()
-{
-    if (statement_ != SQL_NULL_HSTMT)
-        SQLCancel(statement_);
-}
-
-bool finishesWithin(std::chrono::milliseconds limit, const std::function<void()>& work, const std::function<void()>& stop)
+bool finishesWithin(std::chrono::milliseconds limit, const std::function<void()>& work,
+                    const std::function<void()>& stop)
 {
     std::packaged_task<void()> task(work);
     std::future<void> done = task.get_future();
@@ -196,4 +186,4 @@ bool finishesWithin(std::chrono::milliseconds limit, const std::function<void()>
     return inTime;
 }
 
-}  // namespace hardening
+} // namespace odbc_test
