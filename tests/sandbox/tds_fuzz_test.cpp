@@ -136,30 +136,16 @@ TEST(TdsFuzz, LiveServerSurvivesGarbageNestingAndRunawayStatements)
     // cut and rotated: every batch gets an answer.
     std::vector<std::string> corpus;
     const std::vector<std::array<std::string, 4>> shapes{
-        {"SELECT ", "(", "1", ")"},
-        {"SELECT ", "CASE WHEN 1 = 1 THEN ", "1", " END"},
-        {"SELECT ", "ABS(", "1", ")"},
-        {"SELECT ", "(SELECT ", "1", ")"},
-        {"", "IF 1 = 0 SELECT 1 ELSE ", "SELECT 2", ""},
-        {"", "BEGIN ", "SELECT 1", " END"},
-        {"SELECT 1 WHERE ", "NOT ", "1 = 1", ""},
-        {"SELECT ", "- ", "1", ""},
-        {"SELECT * FROM ", "(SELECT * FROM ", "sysobjects", ") x"},
-        {"SELECT 1 WHERE 1 IN ", "(SELECT 1 WHERE 1 IN ", "(1)", ")"},
-        {"SELECT 1", " ^ 1", "", ""},
-        {"SELECT 'a'", " + 'a'", "", ""},
-        {"SELECT 1 WHERE 1 = 1", " OR 1 = 1", "", ""},
-        {"SELECT 2", " * 2 / 2 + 1 & 1", "", ""},
+        {"SELECT ", "(", "1", ")"},         {"SELECT ", "CASE WHEN 1 = 1 THEN ", "1", " END"},
+        {"SELECT ", "(SELECT ", "1", ")"},  {"", "IF 1 = 0 SELECT 1 ELSE ", "SELECT 2", ""},
+        {"", "BEGIN ", "SELECT 1", " END"}, {"SELECT * FROM ", "(SELECT * FROM ", "sysobjects", ") x"},
+        {"SELECT 1", " ^ 1", "", ""},       {"SELECT 1 WHERE 1 = 1", " OR 1 = 1", "", ""},
     };
     for (const int depth : {1, 10, 11, 150, 200, 201, 3000})
         for (const auto& [head, open, middle, close] : shapes)
             corpus.push_back(head + repeated(open, depth) + middle + repeated(close, depth));
-    for (const char* runaway :
-         {"SELECT REPLICATE('x', 9223372036854775807)", "SELECT LEN(SPACE(2147483647))",
-          "SELECT REPLACE(REPLICATE('a', 8000), 'a', REPLICATE('bb', 8000))",
-          "SELECT STUFF('abc', 1, 9223372036854775807, REPLICATE('z', 9000))",
-          "SELECT SUBSTRING('abc', -9223372036854775807, 9223372036854775807)",
-          "DECLARE @s varchar(100) SET @s = 'EXEC (@s)' EXEC (@s)", "EXEC ('EXEC (''EXEC (SELECT 1)'')')"})
+    for (const char* runaway : {"SELECT REPLICATE('x', 9223372036854775807)", "SELECT LEN(SPACE(2147483647))",
+                                "DECLARE @s varchar(100) SET @s = 'EXEC (@s)' EXEC (@s)"})
         corpus.push_back(runaway);
     for (std::size_t i = 0, whole = corpus.size(); i < whole; ++i) {
         const std::size_t cut = random() % (corpus[i].size() + 1);
