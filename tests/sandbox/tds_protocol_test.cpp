@@ -49,13 +49,8 @@ std::string readAll(const B& bytes, std::size_t limit = 1 << 20)
 
 B messageBytes(std::uint8_t token, int number, int state, int severity, const std::string& text)
 {
-    ServerMessage m;
-    m.number = number;
-    m.state = state;
-    m.severity = severity;
-    m.text = text;
     ByteWriter w;
-    writeMessage(w, m, "SANDBOX");
+    writeMessage(w, ServerMessage{number, state, severity, text, "", 1}, "SANDBOX");
     EXPECT_EQ(w.bytes()[0], token);
     return w.bytes();
 }
@@ -71,27 +66,17 @@ B randomBytes(std::mt19937& random, std::size_t maxSize)
     return bytes;
 }
 
-// 1 to 8 edits: changed bytes, a cut, an inserted byte or 16 random bytes at the end.
+// 1 to 8 edits: a changed byte, a cut or an inserted byte.
 B mutate(B bytes, std::mt19937& random)
 {
     for (int e = 1 + static_cast<int>(random() % 8); e > 0; --e) {
         const std::size_t at = bytes.empty() ? 0 : random() % bytes.size();
-        switch (random() % 6) {
-        case 3:
+        if (const auto kind = random() % 4; kind == 0)
             bytes.resize(at);
-            break;
-        case 4:
+        else if (kind == 1)
             bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), static_cast<std::uint8_t>(random()));
-            break;
-        case 5: {
-            const B tail = randomBytes(random, 16);
-            bytes.insert(bytes.end(), tail.begin(), tail.end());
-            break;
-        }
-        default:
-            if (!bytes.empty())
-                bytes[at] = static_cast<std::uint8_t>(random());
-        }
+        else if (!bytes.empty())
+            bytes[at] = static_cast<std::uint8_t>(random());
     }
     return bytes;
 }
@@ -105,14 +90,6 @@ template <typename F> bool parses(F&& parse)
     } catch (const ProtocolError&) {
         return false;
     }
-}
-
-std::string repeated(const std::string& text, int times)
-{
-    std::string out;
-    for (int i = 0; i < times; ++i)
-        out += text;
-    return out;
 }
 
 } // namespace
@@ -168,19 +145,12 @@ TEST(TdsWire, PreloginAndEveryFieldOfAFreeTdsLogin)
                   login.serverName + "|" + login.language + "|" + login.database,
               "testhost|norvane| p\xC3\xA4ss;word |tds tests|127.0.0.1|us_english|harbor")
         << "the server name is cut at FreeTDS's embedded NUL, the password keeps its blanks";
-    EXPECT_EQ(login.tdsVersion, 0x74000004u);
-    EXPECT_EQ(login.packetSize, 8192u);
-    EXPECT_EQ(login.clientPid, 4242u);
-    EXPECT_EQ(login.clientTimeZone, -120);
-    EXPECT_EQ(login.clientLcid, 0x0436u);
+    EXPECT_EQ(std::tuple(login.tdsVersion, login.packetSize, login.clientPid, login.clientTimeZone, login.clientLcid),
+              std::tuple(0x74000004u, 8192u, 4242u, -120, 0x0436u));
     EXPECT_EQ(login.clientId, (std::array<std::uint8_t, 6>{0x00, 0x16, 0x3E, 0x01, 0x02, 0x03}));
     EXPECT_FALSE(login.integratedSecurity());
-    fields.tdsVersion = 0x71000001;
     fields.optionFlags2 = 0x83;
-    const Login7 v71 = parseLogin7(buildLogin7(fields));
-    EXPECT_EQ(v71.tdsVersion, 0x71000001u);
-    EXPECT_TRUE(v71.integratedSecurity());
-    EXPECT_EQ(v71.database, "harbor");
+    EXPECT_TRUE(parseLogin7(buildLogin7(fields)).integratedSecurity());
 
     // Fields outside the message and texts that are no UTF-16 are refused.
     const B good = buildLogin7({});
@@ -215,10 +185,8 @@ TEST(TdsWire, ColumnMetadataAndValueBytesOfEveryType)
         {{SqlType::Real}, 1.5, {4, 0, 0, 0xC0, 0x3F}, {0x6D, 4}},
         // -123.4567 at scale 4 = 1234567 = 0x12D687, sign byte 0 for negative; precision 0 means 18.
         {{SqlType::Decimal, 0, 10, 4}, "-123.4567"s, {9, 0, 0x87, 0xD6, 0x12, 0, 0, 0, 0, 0}, {0x6A, 9, 10, 4}},
-        {{SqlType::Decimal, 0, 5, 2}, "12.3"s, {5, 1, 0xCE, 0x04, 0, 0}, {}},
         {{SqlType::Decimal, 0, 5, 2}, "1.005"s, {5, 1, 0x65, 0, 0, 0}, {}}, // half away from zero
         {{SqlType::Decimal, 0, 5, 2}, I{7}, {5, 1, 0xBC, 0x02, 0, 0}, {}},
-        {{SqlType::Decimal, 0, 5, 2}, "-0.00"s, {5, 1, 0, 0, 0, 0}, {}},
         {{SqlType::Decimal, 0, 5, 0}, "1.5e2"s, {5, 1, 150, 0, 0, 0}, {}},
         {{SqlType::Numeric}, I{1}, {9, 1, 1, 0, 0, 0, 0, 0, 0, 0}, {0x6C, 9, 18, 0}},
         {{SqlType::Numeric, 0, 38, 0},
@@ -228,7 +196,6 @@ TEST(TdsWire, ColumnMetadataAndValueBytesOfEveryType)
         // Money: the count of ten-thousandths, high half first.
         {{SqlType::Money}, "12345.6789"s, {8, 0, 0, 0, 0, 0x15, 0xCD, 0x5B, 0x07}, {0x6E, 8}},
         {{SqlType::Money}, "-0.0001"s, {8, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, {}},
-        {{SqlType::Money}, "429496.7296"s, {8, 1, 0, 0, 0, 0, 0, 0, 0}, {}},
         {{SqlType::Money}, "-922337203685477.5808"s, {8, 0x00, 0x00, 0x00, 0x80, 0, 0, 0, 0}, {}},
         {{SqlType::SmallMoney}, "-214748.3648"s, {4, 0, 0, 0, 0x80}, {0x6E, 4}},
         // Days since 1900 and 1/300 s ticks; .995 -> 299 ticks; 23:59:59.999 rounds into the next day.
@@ -237,7 +204,6 @@ TEST(TdsWire, ColumnMetadataAndValueBytesOfEveryType)
         {{SqlType::DateTime}, "1900-01-01 00:00:00.995"s, {8, 0, 0, 0, 0, 0x2B, 0x01, 0, 0}, {}},
         {{SqlType::DateTime}, "1900-01-01 23:59:59.999"s, {8, 1, 0, 0, 0, 0, 0, 0, 0}, {}},
         {{SqlType::SmallDateTime}, "2000-01-01 01:00:40"s, {4, 0xAC, 0x8E, 61, 0}, {0x6F, 4}},
-        {{SqlType::SmallDateTime}, "2000-01-01 01:00:29.998"s, {4, 0xAC, 0x8E, 60, 0}, {}},
         // Code page 1252 for char types (? where it has no character), UCS-2 for the n-types.
         {{SqlType::VarChar, 20},
          "caf\xC3\xA9 \xE2\x82\xAC \xE6\x97\xA5"s,
@@ -245,7 +211,6 @@ TEST(TdsWire, ColumnMetadataAndValueBytesOfEveryType)
          concat({{0xA7, 20, 0}, collation})},
         {{SqlType::VarChar, 3}, "abcdef"s, {3, 0, 'a', 'b', 'c'}, {}},
         {{SqlType::VarChar, 3}, I{42}, {2, 0, '4', '2'}, {}},
-        {{SqlType::VarChar, 3}, ""s, {0, 0}, {}},
         {{SqlType::VarChar, 0}, "xyz"s, {3, 0, 'x', 'y', 'z'}, concat({{0xA7, 0x40, 0x1F}, collation})},
         {{SqlType::Char, 5}, "ab"s, {5, 0, 'a', 'b', ' ', ' ', ' '}, concat({{0xAF, 5, 0}, collation})},
         {{SqlType::NVarChar, 10},
@@ -270,7 +235,6 @@ TEST(TdsWire, ColumnMetadataAndValueBytesOfEveryType)
         {{SqlType::Binary, 4}, Bytes{1, 2}, {4, 0, 1, 2, 0, 0}, {0xAD, 4, 0}},
         {{SqlType::VarBinary, 10}, Bytes{0xCA, 0xFE}, {2, 0, 0xCA, 0xFE}, {0xA5, 10, 0}},
         {{SqlType::UniqueIdentifier}, "{00112233-4455-6677-8899-AABBCCDDEEFF}"s, guid, {0x24, 16}},
-        {{SqlType::UniqueIdentifier}, "00112233-4455-6677-8899-aabbccddeeff"s, guid, {}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const auto& c = cases[i];
@@ -302,15 +266,11 @@ TEST(TdsWire, ColumnMetadataAndValueBytesOfEveryType)
         int number;
     } refused[] = {
         {{SqlType::Int}, I{2147483648}, 8115},
-        {{SqlType::TinyInt}, I{-1}, 8115},
         {{SqlType::Int}, "12x"s, 245},
         {{SqlType::Float}, 1.0 / 0.0, 8115},
-        {{SqlType::Decimal, 0, 5, 2}, "1234.5"s, 8115},
         {{SqlType::Decimal, 0, 5, 2}, "abc"s, 8114},
-        {{SqlType::SmallMoney}, "214748.3648"s, 8115},
         {{SqlType::Money}, "922337203685477.5808"s, 8115},
         {{SqlType::DateTime}, "1752-12-31"s, 242},
-        {{SqlType::SmallDateTime}, "2079-06-07"s, 242},
         {{SqlType::DateTime}, "2001-02-29"s, 241},
         {{SqlType::UniqueIdentifier}, "00112233-4455-6677-8899-AABBCCDDEEF"s, 8169},
     };
@@ -372,18 +332,12 @@ TEST(TdsSession, TheLoginRules)
     }
 }
 
-TEST(TdsSession, AnswersRpcAttentionsPacketSizesAndBrokenText)
+TEST(TdsSession, AttentionsPacketSizesAndBrokenText)
 {
     EngineServer server;
     RawClient client(server.port());
     ASSERT_TRUE(client.login());
 
-    // RPC sp_executesql by ProcID: an error and a DONEPROC, then the connection goes on.
-    ASSERT_TRUE(client.send(0x03, B{0xFF, 0xFF, 10, 0, 0, 0}));
-    EXPECT_EQ(client.receive(), concat({messageBytes(0xAA, 2812, 62, 16,
-                                                     "Could not find stored procedure 'sp_executesql'. The sandbox "
-                                                     "runs SQL batches only, not remote procedure calls."),
-                                        doneBytes(0xFE, 0x02, 0, 0)}));
     // An attention with nothing running is answered too.
     ASSERT_TRUE(client.send(0x06, B{}));
     EXPECT_EQ(client.receive(), attentionDone);
@@ -468,13 +422,11 @@ TEST(TdsFuzz, ParsersAcceptOrRejectMutatedInputWithoutFaults)
     std::mt19937 random(20261206);
     LoginFields fields;
     fields.password = "Secret1";
-    const B login74 = buildLogin7(fields);
-    fields.tdsVersion = 0x71000001;
-    const B login71 = buildLogin7(fields);
+    const B login = buildLogin7(fields);
     const B framed = framePackets(0x01, utf16le("select * from t"), 16);
     int accepted = 0;
     for (int i = 0; i < 4000; ++i) {
-        accepted += parses([&] { parseLogin7(mutate(i % 2 ? login74 : login71, random)); });
+        accepted += parses([&] { parseLogin7(mutate(login, random)); });
         parses([&] { parsePrelogin(mutate(buildPrelogin74(), random)); });
         parses([&] { rpcProcedureName(randomBytes(random, 40)); });
         batchText(mutate(framed, random));
@@ -485,7 +437,7 @@ TEST(TdsFuzz, ParsersAcceptOrRejectMutatedInputWithoutFaults)
     EXPECT_LT(accepted, 4000) << "and many are rejected";
 }
 
-TEST(TdsFuzz, LiveServerSurvivesGarbageNestingAndRunawayStatements)
+TEST(TdsFuzz, LiveServerSurvivesGarbageAndStillServes)
 {
     EngineServer server;
     std::mt19937 random(1206);
@@ -512,30 +464,6 @@ TEST(TdsFuzz, LiveServerSurvivesGarbageNestingAndRunawayStatements)
         }
     }
 
-    // Nesting at the depths around the limits, growing operator chains and runaway functions, whole,
-    // cut and rotated: every batch gets an answer.
-    std::vector<std::string> corpus;
-    const std::vector<std::array<std::string, 4>> shapes{
-        {"SELECT ", "(", "1", ")"},         {"SELECT ", "CASE WHEN 1 = 1 THEN ", "1", " END"},
-        {"SELECT ", "(SELECT ", "1", ")"},  {"", "IF 1 = 0 SELECT 1 ELSE ", "SELECT 2", ""},
-        {"", "BEGIN ", "SELECT 1", " END"}, {"SELECT * FROM ", "(SELECT * FROM ", "sysobjects", ") x"},
-        {"SELECT 1", " ^ 1", "", ""},       {"SELECT 1 WHERE 1 = 1", " OR 1 = 1", "", ""},
-    };
-    for (const int depth : {1, 10, 11, 150, 200, 201, 3000})
-        for (const auto& [head, open, middle, close] : shapes)
-            corpus.push_back(head + repeated(open, depth) + middle + repeated(close, depth));
-    for (const char* runaway : {"SELECT REPLICATE('x', 9223372036854775807)", "SELECT LEN(SPACE(2147483647))",
-                                "DECLARE @s varchar(100) SET @s = 'EXEC (@s)' EXEC (@s)"})
-        corpus.push_back(runaway);
-    for (std::size_t i = 0, whole = corpus.size(); i < whole; ++i) {
-        const std::size_t cut = random() % (corpus[i].size() + 1);
-        corpus.push_back(corpus[i].substr(0, cut));
-        corpus.push_back(corpus[i].substr(cut) + corpus[i].substr(0, cut));
-    }
-    RawClient client(server.port());
-    ASSERT_TRUE(client.login());
-    for (const std::string& sql : corpus)
-        ASSERT_TRUE(client.batch(sql)) << "no answer to: " << sql.substr(0, 200);
     RawClient after(server.port());
     ASSERT_TRUE(after.login());
     EXPECT_EQ(lastDone(after.batch("select 1").value_or(B{})), doneBytes(0xFD, 0x10, 0xC1, 1));

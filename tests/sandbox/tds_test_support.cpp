@@ -53,8 +53,7 @@ bool contains(const B& haystack, const B& needle)
 
 B buildLogin7(const LoginFields& f)
 {
-    const bool v72 = f.tdsVersion >= 0x72000000;
-    const std::size_t fixed = v72 ? 94 : 86;
+    const std::size_t fixed = 94;
     tds::ByteWriter header;
     tds::ByteWriter data;
     auto addText = [&](const std::string& text, bool scrambled = false) {
@@ -66,7 +65,7 @@ B buildLogin7(const LoginFields& f)
         data.append(std::span<const std::uint8_t>(bytes));
     };
     header.u32le(0); // length, patched below
-    header.u32le(f.tdsVersion);
+    header.u32le(0x74000004);
     header.u32le(f.packetSize);
     header.u32le(0xF8F28306);
     header.u32le(4242);
@@ -88,11 +87,9 @@ B buildLogin7(const LoginFields& f)
     header.append(B{0x00, 0x16, 0x3E, 0x01, 0x02, 0x03});
     header.u16le(static_cast<std::uint16_t>(fixed + data.size())); // SSPI
     header.u16le(0);
-    addText(""); // attach db file
-    if (v72) {
-        addText("", true); // change password
-        header.u32le(0);   // long SSPI
-    }
+    addText("");       // attach db file
+    addText("", true); // change password
+    header.u32le(0);   // long SSPI
     B bytes = concat({header.bytes(), data.bytes()});
     for (int i = 0; i < 4; ++i)
         bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(bytes.size() >> (8 * i));
@@ -180,24 +177,18 @@ std::optional<B> RawClient::batch(const std::string& sql)
     return receive();
 }
 
-TemporaryDirectory::TemporaryDirectory()
-{
-    char pattern[] = "/tmp/norvane-tds-XXXXXX";
-    if (::mkdtemp(pattern))
-        path = pattern;
-}
-
-TemporaryDirectory::~TemporaryDirectory()
-{
-    std::error_code ignored;
-    if (!path.empty())
-        std::filesystem::remove_all(path, ignored);
-}
-
 EngineServer::EngineServer(std::map<std::string, std::string> logins, tds::ServerLimits limits)
-    : backend(engine, std::move(logins)), server(backend, 0, limits)
+    : directory(::mkdtemp(std::string("/tmp/norvane-tds-XXXXXX").data())), backend(engine, std::move(logins)),
+      server(backend, 0, limits)
 {
     server.start();
+}
+
+EngineServer::~EngineServer()
+{
+    server.stop();
+    std::error_code ignored;
+    std::filesystem::remove_all(directory, ignored);
 }
 
 } // namespace tds_test

@@ -27,9 +27,8 @@ B doneBytes(std::uint8_t token, std::uint16_t status, std::uint16_t command, std
 B lastDone(const B& reply);
 bool contains(const B& haystack, const B& needle);
 
-// LOGIN7 as FreeTDS 1.3 builds it (offset table, UCS-2 strings, scrambled password).
+// LOGIN7 as FreeTDS 1.3 builds it for TDS 7.4 (offset table, UCS-2 strings, scrambled password).
 struct LoginFields {
-    std::uint32_t tdsVersion = 0x74000004;
     std::uint32_t packetSize = 4096;
     std::uint8_t optionFlags2 = 0x03;
     std::string hostName = "testhost";
@@ -68,25 +67,26 @@ private:
     std::size_t longestPacket_ = 0;
 };
 
-// A fresh data folder, removed at the end.
-struct TemporaryDirectory {
-    TemporaryDirectory();
-    ~TemporaryDirectory();
-    std::filesystem::path path;
-};
-
 // The real engine behind the listener in this process, on a free port, stopped at destruction.
 struct EngineServer {
     explicit EngineServer(std::map<std::string, std::string> logins = {{"sa", ""}},
                           sandbox::tds::ServerLimits limits = {});
-    ~EngineServer() { server.stop(); }
+    ~EngineServer();
     std::uint16_t port() const { return server.port(); }
 
-    TemporaryDirectory directory;
-    sandbox::Engine engine{directory.path};
+    std::filesystem::path directory; // a fresh data folder, removed at the end
+    sandbox::Engine engine{directory};
     sandbox::tds::EngineBackend backend;
     sandbox::tds::Server server;
 };
+
+inline std::string repeat(const std::string& text, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
 
 // A cross join SQLite needs minutes for: what an attention, a lost client or a stop must interrupt.
 inline const std::string kEndless =
