@@ -1,6 +1,5 @@
-// The TDS protocol: malformed framing, requests, PRELOGIN and LOGIN7, the bytes of every column type,
-// the login rules, attentions, idle clients and the session cap on a live listener over raw sockets,
-// and deterministic bounded fuzzing of the parsers and of a live server, which must survive and serve.
+// The TDS protocol: framing, requests, logins, the bytes of every column type, login rules, attentions, idle
+// clients and the session cap over raw sockets, and bounded fuzzing of the parsers and of a live server.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -47,11 +46,11 @@ std::string readAll(const B& bytes, std::size_t limit = 1 << 20)
     return out;
 }
 
-B messageBytes(std::uint8_t token, int number, int state, int severity, const std::string& text)
+// An ERROR token as SQL Server sends it.
+B errorBytes(int number, int state, int severity, const std::string& text)
 {
     ByteWriter w;
     writeMessage(w, ServerMessage{number, state, severity, text, "", 1}, "SANDBOX");
-    EXPECT_EQ(w.bytes()[0], token);
     return w.bytes();
 }
 
@@ -117,8 +116,6 @@ TEST(TdsWire, ReaderJoinsPacketsSkipsAbandonedMessagesAndRejectsMalformedFraming
     broken[4] = 0x30; // lengths that do not add up: read as text (which the engine rejects), not skipped
     EXPECT_EQ(batchText(broken).value_or("").substr(0, 2), "\x16\0"s);
     EXPECT_FALSE(batchText(B{'S', 0, 0x00, 0xDC})) << "an unpaired surrogate";
-    EXPECT_EQ(rpcProcedureName(B{0xFF, 0xFF, 13, 0, 0, 0}), "sp_prepexec");
-    EXPECT_EQ(rpcProcedureName(B{0xFF, 0xFF, 99, 0}), "procedure id 99");
     EXPECT_EQ(rpcProcedureName(concat({allHeaders, {5, 0}, utf16le("sp_hi"), {0, 0}})), "sp_hi");
     EXPECT_THROW(rpcProcedureName(B{9, 0, 's', 0}), ProtocolError);
     EXPECT_THROW(rpcProcedureName(B{0xFF}), ProtocolError);
@@ -133,7 +130,6 @@ TEST(TdsWire, PreloginAndEveryFieldOfAFreeTdsLogin)
     EXPECT_EQ(preloginReply(prelogin)[20], 0x04) << "MARS in the reply when asked";
     EXPECT_EQ(preloginReply(PreloginRequest{})[20], 0xFF) << "and not without";
     EXPECT_THROW(parsePrelogin(B{0x00, 0x00, 0x40, 0x00, 0x06, 0xFF}), ProtocolError);
-    EXPECT_THROW(parsePrelogin(B{0x00, 0x00}), ProtocolError);
 
     LoginFields fields;
     fields.userName = "norvane";
@@ -148,7 +144,6 @@ TEST(TdsWire, PreloginAndEveryFieldOfAFreeTdsLogin)
     EXPECT_EQ(std::tuple(login.tdsVersion, login.packetSize, login.clientPid, login.clientTimeZone, login.clientLcid),
               std::tuple(0x74000004u, 8192u, 4242u, -120, 0x0436u));
     EXPECT_EQ(login.clientId, (std::array<std::uint8_t, 6>{0x00, 0x16, 0x3E, 0x01, 0x02, 0x03}));
-    EXPECT_FALSE(login.integratedSecurity());
     fields.optionFlags2 = 0x83;
     EXPECT_TRUE(parseLogin7(buildLogin7(fields)).integratedSecurity());
 
@@ -176,7 +171,6 @@ TEST(TdsWire, ColumnMetadataAndValueBytesOfEveryType)
         B metadata; // between the flags and the column name; empty: not checked in this row
     } cases[] = {
         {{SqlType::Int}, I{-2}, {4, 0xFE, 0xFF, 0xFF, 0xFF}, {0x26, 4}},
-        {{SqlType::Int}, " 258 "s, {4, 0x02, 0x01, 0, 0}, {}},
         {{SqlType::SmallInt}, I{-32768}, {2, 0x00, 0x80}, {0x26, 2}},
         {{SqlType::TinyInt}, I{255}, {1, 0xFF}, {0x26, 1}},
         {{SqlType::BigInt}, I{0x0102030405060708}, {8, 8, 7, 6, 5, 4, 3, 2, 1}, {0x26, 8}},
@@ -186,7 +180,6 @@ TEST(TdsWire, ColumnMetadataAndValueBytesOfEveryType)
         // -123.4567 at scale 4 = 1234567 = 0x12D687, sign byte 0 for negative; precision 0 means 18.
         {{SqlType::Decimal, 0, 10, 4}, "-123.4567"s, {9, 0, 0x87, 0xD6, 0x12, 0, 0, 0, 0, 0}, {0x6A, 9, 10, 4}},
         {{SqlType::Decimal, 0, 5, 2}, "1.005"s, {5, 1, 0x65, 0, 0, 0}, {}}, // half away from zero
-        {{SqlType::Decimal, 0, 5, 2}, I{7}, {5, 1, 0xBC, 0x02, 0, 0}, {}},
         {{SqlType::Decimal, 0, 5, 0}, "1.5e2"s, {5, 1, 150, 0, 0, 0}, {}},
         {{SqlType::Numeric}, I{1}, {9, 1, 1, 0, 0, 0, 0, 0, 0, 0}, {0x6C, 9, 18, 0}},
         {{SqlType::Numeric, 0, 38, 0},
@@ -210,7 +203,6 @@ TEST(TdsWire, ColumnMetadataAndValueBytesOfEveryType)
          {8, 0, 'c', 'a', 'f', 0xE9, ' ', 0x80, ' ', '?'},
          concat({{0xA7, 20, 0}, collation})},
         {{SqlType::VarChar, 3}, "abcdef"s, {3, 0, 'a', 'b', 'c'}, {}},
-        {{SqlType::VarChar, 3}, I{42}, {2, 0, '4', '2'}, {}},
         {{SqlType::VarChar, 0}, "xyz"s, {3, 0, 'x', 'y', 'z'}, concat({{0xA7, 0x40, 0x1F}, collation})},
         {{SqlType::Char, 5}, "ab"s, {5, 0, 'a', 'b', ' ', ' ', ' '}, concat({{0xAF, 5, 0}, collation})},
         {{SqlType::NVarChar, 10},
@@ -252,11 +244,9 @@ TEST(TdsWire, ColumnMetadataAndValueBytesOfEveryType)
             EXPECT_EQ(metadata.bytes(), concat({{0, 0, 1, 0}, c.metadata, {1, 'c', 0}}));
         }
     }
-    ByteWriter timestamp, notNull, name;
+    ByteWriter timestamp, name;
     writeColumnMetadata(timestamp, ResultColumn{"c", {SqlType::Timestamp}});
     EXPECT_EQ(timestamp.bytes(), (B{80, 0, 0, 0, 0xAD, 8, 0, 1, 'c', 0})) << "user type 80, not nullable";
-    writeColumnMetadata(notNull, ResultColumn{"c", {SqlType::BigInt, 0, 0, 0, false}});
-    EXPECT_EQ(notNull.bytes(), (B{0, 0, 0, 0, 0x26, 8, 1, 'c', 0}));
     writeColumnMetadata(name, ResultColumn{"\xC3\xA9t\xC3\xA9", {SqlType::Int}});
     EXPECT_EQ(name.bytes(), (B{0, 0, 1, 0, 0x26, 4, 3, 0xE9, 0, 't', 0, 0xE9, 0}));
 
@@ -289,31 +279,26 @@ TEST(TdsWire, ColumnMetadataAndValueBytesOfEveryType)
 TEST(TdsSession, TheLoginRules)
 {
     EngineServer server({{"sa", ""}, {"norvane", "Secret1;x"}, {"dev", " two blanks "}});
-    const auto login = [](const char* user, const char* password, const char* database = "master",
-                          std::uint8_t flags = 0x03) {
-        LoginFields f;
-        f.userName = user;
-        f.password = password;
-        f.database = database;
-        f.optionFlags2 = flags;
-        return f;
-    };
     const struct {
         const char* name;
         LoginFields fields;
         B refusal; // empty: accepted
     } cases[] = {
-        {"a wrong password", login("norvane", "wrong"),
-         messageBytes(0xAA, 18456, 1, 14, "Login failed for user 'norvane'.")},
-        {"Windows authentication", login("", "", "master", 0x83),
-         messageBytes(0xAA, 18452, 1, 14,
-                      "Login failed for user ''. The user is not associated with a trusted SQL Server connection.")},
-        {"an unknown database", login("sa", "", "nowhere"),
-         messageBytes(0xAA, 4060, 1, 11, "Cannot open database requested in login 'nowhere'. Login fails.")},
-        {"a password without its trailing blank", login("dev", " two blanks"),
-         messageBytes(0xAA, 18456, 1, 14, "Login failed for user 'dev'.")},
-        {"login names compare case-insensitively", login("NORVANE", "Secret1;x"), {}},
-        {"a password with blanks at both ends", login("dev", " two blanks "), {}},
+        {"a wrong password",
+         {.userName = "norvane", .password = "wrong"},
+         errorBytes(18456, 1, 14, "Login failed for user 'norvane'.")},
+        {"Windows authentication",
+         {.userName = "", .password = "", .database = "master", .optionFlags2 = 0x83},
+         errorBytes(18452, 1, 14,
+                    "Login failed for user ''. The user is not associated with a trusted SQL Server connection.")},
+        {"an unknown database",
+         {.userName = "sa", .password = "", .database = "nowhere"},
+         errorBytes(4060, 1, 11, "Cannot open database requested in login 'nowhere'. Login fails.")},
+        {"a password without its trailing blank",
+         {.userName = "dev", .password = " two blanks"},
+         errorBytes(18456, 1, 14, "Login failed for user 'dev'.")},
+        {"login names compare case-insensitively", {.userName = "NORVANE", .password = "Secret1;x"}, {}},
+        {"a password with blanks at both ends", {.userName = "dev", .password = " two blanks "}, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -322,8 +307,7 @@ TEST(TdsSession, TheLoginRules)
             ASSERT_TRUE(other.login(c.fields));
             const auto who = other.batch("SELECT SUSER_SNAME() + '|' + HOST_NAME() + '|' + APP_NAME()");
             const std::string expected = c.fields.userName + "|testhost|tds tests";
-            EXPECT_TRUE(contains(who.value_or(B{}), utf16le(expected)) ||
-                        contains(who.value_or(B{}), B(expected.begin(), expected.end())));
+            EXPECT_TRUE(contains(who.value_or(B{}), B(expected.begin(), expected.end()))) << "varchar";
             continue;
         }
         ASSERT_TRUE(other.send(0x10, buildLogin7(c.fields))) << "a login without PRELOGIN is accepted too";
@@ -399,22 +383,17 @@ TEST(TdsSession, ClientsThatDoNotLogInAreDroppedAndTheSessionCapAnswers17809)
     RawClient refused(server.port());
     ASSERT_TRUE(refused.send(0x10, buildLogin7({})));
     EXPECT_EQ(refused.receive(),
-              concat({messageBytes(0xAA, 17809, 1, 20,
-                                   "Unable to connect. The maximum number of '3' configured user connections are "
-                                   "already connected. System Administrator can configure to a higher value with "
-                                   "sp_configure."),
+              concat({errorBytes(17809, 1, 20,
+                                 "Unable to connect. The maximum number of '3' configured user connections are "
+                                 "already connected. System Administrator can configure to a higher value with "
+                                 "sp_configure."),
                       doneBytes(0xFD, 0x02, 0, 0)}));
     EXPECT_TRUE(refused.closedByServer(3000));
 
     // A session that leaves gives its place to the next login.
     sessions[1]->disconnect();
-    bool admitted = false;
-    for (int attempt = 0; attempt < 50 && !admitted; ++attempt) {
-        admitted = RawClient(server.port()).login();
-        if (!admitted)
-            std::this_thread::sleep_for(20ms);
-    }
-    EXPECT_TRUE(admitted);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(RawClient(server.port()).login());
 }
 
 TEST(TdsFuzz, ParsersAcceptOrRejectMutatedInputWithoutFaults)

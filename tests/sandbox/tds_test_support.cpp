@@ -75,14 +75,14 @@ B buildLogin7(const LoginFields& f)
     header.u16le(0);
     header.i32le(-120);
     header.u32le(0x0436);
-    addText(f.hostName);
+    addText("testhost");
     addText(f.userName);
     addText(f.password, true);
-    addText(f.appName);
-    addText(f.serverName);
+    addText("tds tests");
+    addText(std::string("127.0.0.1\0SANDBOX", 17));
     header.u32le(0); // extension
     addText("");     // client interface name
-    addText(f.language);
+    addText("us_english");
     addText(f.database);
     header.append(B{0x00, 0x16, 0x3E, 0x01, 0x02, 0x03});
     header.u16le(static_cast<std::uint16_t>(fixed + data.size())); // SSPI

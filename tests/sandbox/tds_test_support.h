@@ -1,6 +1,5 @@
 #pragma once
-// Test support for the TDS layer: byte builders, a raw TDS client over loopback, and the real
-// engine behind a listener in this process.
+// Test support for the TDS layer: byte builders, a raw TDS client, and the real engine behind a listener.
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -29,15 +28,11 @@ bool contains(const B& haystack, const B& needle);
 
 // LOGIN7 as FreeTDS 1.3 builds it for TDS 7.4 (offset table, UCS-2 strings, scrambled password).
 struct LoginFields {
-    std::uint32_t packetSize = 4096;
-    std::uint8_t optionFlags2 = 0x03;
-    std::string hostName = "testhost";
     std::string userName = "sa";
     std::string password;
-    std::string appName = "tds tests";
-    std::string serverName = std::string("127.0.0.1\0SANDBOX", 17);
-    std::string language = "us_english";
     std::string database = "master";
+    std::uint8_t optionFlags2 = 0x03;
+    std::uint32_t packetSize = 4096;
 };
 B buildLogin7(const LoginFields& fields);
 // The PRELOGIN FreeTDS sends for 7.4 (VERSION, ENCRYPTION, INSTOPT, THREADID, MARS).
