@@ -17,7 +17,7 @@ ScriptColumn plainColumn(const QString& name, const QString& type, bool allowNul
     return column;
 }
 
-}  // namespace
+} // namespace
 
 TEST(TableScript, ScriptsDropCreateAndEveryConstraintInOrder)
 {
@@ -66,13 +66,15 @@ TEST(TableScript, ScriptsDropCreateAndEveryConstraintInOrder)
         ")\r\n"
         "GO\r\n"
         "\r\n"
-        "ALTER TABLE [dbo].[Order Details] ADD CONSTRAINT [PK_Order_Details] PRIMARY KEY CLUSTERED ([OrderID], [LineNo])\r\n"
+        "ALTER TABLE [dbo].[Order Details] ADD CONSTRAINT [PK_Order_Details] PRIMARY KEY CLUSTERED ([OrderID], "
+        "[LineNo])\r\n"
         "GO\r\n"
         "\r\n"
         "ALTER TABLE [dbo].[Order Details] ADD CONSTRAINT [UQ_Note] UNIQUE NONCLUSTERED ([Note])\r\n"
         "GO\r\n"
         "\r\n"
-        "ALTER TABLE [dbo].[Order Details] ADD CONSTRAINT [FK_Order_Details_Orders] FOREIGN KEY ([OrderID]) REFERENCES [dbo].[Orders] ([OrderID])\r\n"
+        "ALTER TABLE [dbo].[Order Details] ADD CONSTRAINT [FK_Order_Details_Orders] FOREIGN KEY ([OrderID]) REFERENCES "
+        "[dbo].[Orders] ([OrderID])\r\n"
         "GO\r\n"
         "\r\n"
         "ALTER TABLE [dbo].[Order Details] ADD CONSTRAINT [DF_Order_Details_UnitPrice] DEFAULT (0) FOR [UnitPrice]\r\n"
@@ -84,47 +86,33 @@ TEST(TableScript, ScriptsDropCreateAndEveryConstraintInOrder)
     EXPECT_EQ(BuildTableScript(table), expected);
 }
 
-TEST(TableScript, QuotesAndBracketsInNamesAreEscaped)
-{
-    TableDefinition table;
-    table.owner = "dbo";
-    table.name = "O'Brien [odd]";
-    table.columns = {plainColumn("Col]umn", "int", true)};
-
-    const QString expected =
-        "IF EXISTS (SELECT * FROM dbo.sysobjects WHERE id = OBJECT_ID(N'[dbo].[O''Brien [odd]]]') AND xtype = 'U')\r\n"
-        "DROP TABLE [dbo].[O'Brien [odd]]]\r\n"
-        "GO\r\n"
-        "\r\n"
-        "CREATE TABLE [dbo].[O'Brien [odd]]] (\r\n"
-        "\t[Col]]umn] [int] NULL\r\n"
-        ")\r\n"
-        "GO\r\n"
-        "\r\n";
-    EXPECT_EQ(BuildTableScript(table), expected);
-}
-
 TEST(TableScript, TypeTextFollowsTheKindOfType)
 {
-    auto typeText = [](const QString& type, int length, int precision = 0, int scale = 0, bool userType = false) {
-        ScriptColumn column;
-        column.typeName = type;
-        column.length = length;
-        column.precision = precision;
-        column.scale = scale;
-        column.userDefinedType = userType;
-        return columnTypeText(column);
+    const struct {
+        const char* type;
+        int length, precision, scale;
+        bool userType;
+        const char* expected;
+    } cases[] = {
+        {"char", 10, 0, 0, false, "[char] (10)"},
+        {"varchar", 50, 0, 0, false, "[varchar] (50)"},
+        {"nchar", 5, 0, 0, false, "[nchar] (5)"},
+        {"binary", 8, 0, 0, false, "[binary] (8)"},
+        {"varbinary", -1, 0, 0, false, "[varbinary] (max)"},
+        {"numeric", 17, 18, 4, false, "[numeric] (18, 4)"},
+        {"int", 4, 10, 0, false, "[int]"},
+        {"ntext", 16, 0, 0, false, "[ntext]"},
+        {"sysname", 128, 0, 0, false, "[sysname]"},
+        {"PhoneNumber", 24, 0, 0, true, "[PhoneNumber]"},
     };
-    EXPECT_EQ(typeText("char", 10), "[char] (10)");
-    EXPECT_EQ(typeText("varchar", 50), "[varchar] (50)");
-    EXPECT_EQ(typeText("nchar", 5), "[nchar] (5)");
-    EXPECT_EQ(typeText("binary", 8), "[binary] (8)");
-    EXPECT_EQ(typeText("varbinary", -1), "[varbinary] (max)");
-    EXPECT_EQ(typeText("numeric", 17, 18, 4), "[numeric] (18, 4)");
-    EXPECT_EQ(typeText("int", 4, 10, 0), "[int]");
-    EXPECT_EQ(typeText("ntext", 16), "[ntext]");
-    EXPECT_EQ(typeText("sysname", 128), "[sysname]");
-    EXPECT_EQ(typeText("PhoneNumber", 24, 0, 0, true), "[PhoneNumber]");
+    for (const auto& c : cases) {
+        ScriptColumn column = plainColumn("c", c.type, true);
+        column.length = c.length;
+        column.precision = c.precision;
+        column.scale = c.scale;
+        column.userDefinedType = c.userType;
+        EXPECT_EQ(columnTypeText(column), c.expected) << c.type;
+    }
 }
 
 TEST(TableScript, SplitsBatchesAtGoLines)
