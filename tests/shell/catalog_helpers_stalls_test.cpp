@@ -1,9 +1,9 @@
 // ShowRows against a server that stalls (the sandbox stopped with SIGSTOP) or sends many rows:
 // the window keeps turning its events, the time limit ends the read with its message, and
 // Escape stops a read, keeping the rows read so far.
-#include "shell/catalog_helpers.h"
 #include "qt_test_application.h"
 #include "recording_prompts.h"
+#include "shell/catalog_helpers.h"
 #include "shell/session.h"
 #include "support/qt_printers.h"
 #include "support/sandbox_process.h"
@@ -42,7 +42,9 @@ protected:
                              "INSERT INTO Digits (d) VALUES (8) INSERT INTO Digits (d) VALUES (9)");
         // Wide rows, so that reading them all takes a while.
         setup.executeCommand("USE Stalls\nINSERT INTO Many (n, label, filler) SELECT a.d + 10 * b.d + 100 * c.d "
-                             "+ 1000 * e.d + 10000 * f.d, 'row', '" + QString(1000, 'x') + "' FROM Digits a, Digits b, "
+                             "+ 1000 * e.d + 10000 * f.d, 'row', '" +
+                             QString(1000, 'x') +
+                             "' FROM Digits a, Digits b, "
                              "Digits c, Digits e, Digits f WHERE f.d < 2");
     }
     static void TearDownTestSuite()
@@ -70,7 +72,7 @@ protected:
     QTreeWidget list;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ShowRowsStalls, AStalledServerEndsTheReadWithinItsTimeLimitWhileEventsKeepTurning)
 {
@@ -91,7 +93,7 @@ TEST_F(ShowRowsStalls, AStalledServerEndsTheReadWithinItsTimeLimitWhileEventsKee
     }
     EXPECT_EQ(failure, "HYT00|The server did not answer within 2 seconds; its connection was closed.");
     EXPECT_LT(elapsed.elapsed(), 6000);
-    EXPECT_GT(ticks, 20);  // the window's own events ran throughout
+    EXPECT_GT(ticks, 20); // the window's own events ran throughout
     EXPECT_FALSE(session().connection.isOpen());
 
     // Once the server resumes, a new connection reads the rows.
