@@ -43,13 +43,6 @@ protected:
         return dialog;
     }
 
-    static void chooseServerMode(frmLogin& dialog, const QString& server, const QString& database)
-    {
-        dialog.optCONMode[1]->click();
-        dialog.cboCONServers->setEditText(server);
-        dialog.cboCONDatabase->setEditText(database);
-    }
-
     // The texts of the prompts shown so far, and forgets them.
     QStringList takeMessages()
     {
@@ -98,12 +91,12 @@ TEST_F(LoginDialog, ValidationNamesTheMissingInputAndMovesTheFocus)
     dialog->txtCONUserName->setText("sa");
     dialog->cmdCONConnect->click();
     EXPECT_EQ(QApplication::focusWidget(), dialog->cboCONDSN);
-    chooseServerMode(*dialog, "", "Harbor");
+    fillServerLogin(*dialog, "", "Harbor");
     dialog->cmdCONConnect->click();
     EXPECT_TRUE(dialog->cboCONServers->hasFocus());
     // Entering the database box fetches the list (nothing chosen: "Master" is not "master"),
     // so the box is empty at the next Connect.
-    chooseServerMode(*dialog, harborSource(), "");
+    fillServerLogin(*dialog, harborSource(), "");
     dialog->cmdCONConnect->click();
     EXPECT_TRUE(dialog->cboCONDatabase->hasFocus());
     EXPECT_EQ(dialog->cboCONDatabase->currentText(), "");
@@ -133,7 +126,7 @@ TEST_F(LoginDialog, EnteringTheDatabaseBoxFetchesTheListEveryTime)
 {
     settings.write("[UserInputs]\nDatabase=Harbor\n");
     auto dialog = shownDialog();
-    chooseServerMode(*dialog, harborSource(), "");
+    fillServerLogin(*dialog, harborSource(), "");
     dialog->txtCONPassword->setFocus();
     dialog->cboCONDatabase->setFocus();
     QStringList expected;
@@ -190,8 +183,7 @@ TEST_F(LoginDialog, ComposesTheConnectionStringsAndAFailureKeepsTheSession)
     EXPECT_EQ(session().ConnectionString, "DSN=SandboxDSN;uid=sa;");
 
     dialog->show();
-    chooseServerMode(*dialog, "  " + harborSource() + " ", " Harbor ");
-    dialog->txtCONPassword->clear();
+    fillServerLogin(*dialog, "  " + harborSource() + " ", " Harbor ");
     dialog->cmdCONConnect->click();
     ASSERT_TRUE(prompts->requests.empty()) << prompts->requests[0].text.toStdString();
     const QString serverLogin =
@@ -216,8 +208,7 @@ TEST_F(LoginDialog, AWrongPasswordShowsTheDriversErrorAndLeavesNotConnected)
     frmMain main;
     main.setPanelText(2, "SANDBOX");
     auto dialog = shownDialog();
-    chooseServerMode(*dialog, harborSource(), "Harbor");
-    dialog->txtCONPassword->setText("wrong");
+    fillServerLogin(*dialog, harborSource(), "Harbor", "sa", "wrong");
     dialog->cmdCONConnect->click();
     QString driverText;
     try {
@@ -242,9 +233,7 @@ TEST_F(LoginDialog, RemembersThePasswordOnlyWhenAskedAndNeverInClear)
     SandboxProcess sandbox(options);
     {
         auto dialog = shownDialog();
-        chooseServerMode(*dialog, sandbox.dataSource(), "master");
-        dialog->txtCONUserName->setText(" dev ");
-        dialog->txtCONPassword->setText("Zebra;42");
+        fillServerLogin(*dialog, sandbox.dataSource(), "master", " dev ", "Zebra;42");
         dialog->chkCONRemember->setChecked(true);
         dialog->cmdCONConnect->click();
         ASSERT_TRUE(prompts->requests.empty()) << prompts->requests[0].text.toStdString();

@@ -133,7 +133,7 @@ TEST_F(MainWindow, StartUpShowsTheTablesWindowSavesTheInputsAndExitCloses)
     EXPECT_FALSE(session().serverAdmin->isConnected());
 }
 
-TEST_F(MainWindow, AMenuCommandTwiceShowsOneWindowBroughtToTheFront)
+TEST_F(MainWindow, OneWindowPerCommandAndConnectToAnotherDatabaseReopensTheTables)
 {
     auto main = connectedMain(harborSource(), "Harbor");
     QPointer<QWidget> first = main->child("Tables");
@@ -167,11 +167,8 @@ TEST_F(MainWindow, AMenuCommandTwiceShowsOneWindowBroughtToTheFront)
         main->menuCommand(command)->trigger();
         EXPECT_EQ(shown, windowName + " of main");
     }
-}
 
-TEST_F(MainWindow, ConnectToAnotherDatabaseClosesEveryChildAndReopensTheTables)
-{
-    auto main = connectedMain(harborSource(), "Harbor");
+    // Connect to another database closes every child and reopens the tables window.
     QPointer<QWidget> oldTables = main->child("Tables");
     QPointer<QWidget> probe = main->openChild("probe", [](QWidget* parent) { return new QWidget(parent); });
     whenDialogShown([](frmLogin& dialog) {
@@ -229,11 +226,17 @@ TEST_F(MainWindow, CancelAfterUsingTheDialogLeavesTheSessionAndWindowsAsTheyWere
     ASSERT_EQ(prompts->requests.size(), 1u); // the validation message only
     EXPECT_EQ(prompts->requests[0].text, "User Name must be entered!");
 
-    // Refresh reloads the same database.
-    main->mnuRefresh_Click();
+    // Refresh reloads the same database, every window anew, with a table created meanwhile.
+    norvane::testing::runBatches("Harbor", {"CREATE TABLE RefreshProbe (Id int)"});
+    main->menuCommand("mnuRefresh")->trigger();
     EXPECT_EQ(prompts->requests.size(), 1u);
     EXPECT_EQ(session().connection.currentCatalog(), "Harbor");
     EXPECT_EQ(state(*main), before);
+    EXPECT_FALSE(tables);
+    ASSERT_EQ(main->openChildren().size(), 1);
+    auto* list = main->child("Tables")->findChild<QListWidget*>("lstTABTables");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->findItems("RefreshProbe", Qt::MatchExactly).size(), 1);
 }
 
 TEST_F(MainWindow, AFailedManagementLoginKeepsTheWorkingConnection)
@@ -259,22 +262,6 @@ TEST_F(MainWindow, AFailedManagementLoginKeepsTheWorkingConnection)
     EXPECT_TRUE(adminBefore->isConnected());
     EXPECT_EQ(session().connection.currentCatalog(), "Harbor"); // still open, still the old database
     EXPECT_TRUE(tables);
-}
-
-TEST_F(MainWindow, RefreshShowsATableCreatedMeanwhile)
-{
-    auto main = connectedMain(harborSource(), "Harbor");
-    QPointer<QWidget> oldTables = main->child("Tables");
-    QPointer<QWidget> probe = main->openChild("probe", [](QWidget* parent) { return new QWidget(parent); });
-    norvane::testing::runBatches("Harbor", {"CREATE TABLE RefreshProbe (Id int)"});
-    main->menuCommand("mnuRefresh")->trigger();
-    EXPECT_TRUE(prompts->requests.empty());
-    EXPECT_FALSE(oldTables || probe);
-    ASSERT_EQ(main->openChildren().size(), 1);
-    EXPECT_TRUE(session().serverAdmin->isConnected());
-    auto* list = main->child("Tables")->findChild<QListWidget*>("lstTABTables");
-    ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->findItems("RefreshProbe", Qt::MatchExactly).size(), 1);
 }
 
 TEST_F(MainWindow, RefreshAgainstAStoppedServerThenAGoneServerLeavesTheProgramUsable)
@@ -335,41 +322,4 @@ TEST_F(MainWindow, APasswordKeepsTheBlanksAtItsEnds)
     frmLogin again;
     again.load();
     EXPECT_EQ(again.txtCONPassword->text(), " two blanks "); // remembered as typed
-}
-
-TEST_F(MainWindow, OffersExactlyTheRegisteredWindowsAndCommands)
-{
-    WindowRegistry windows;
-    int viewsMade = 0;
-    QWidget* reportsOwner = nullptr;
-    int afterConnect = 0;
-    windows.addChild("Views", [&](QWidget* parent) {
-        ++viewsMade;
-        return new QWidget(parent);
-    });
-    windows.addCommand("Reports", [&](QWidget* owner) { reportsOwner = owner; });
-    windows.addAfterConnect([&] { ++afterConnect; });
-    connectSession(harborSource(), "Harbor");
-    frmMain main(windows);
-    main.show();
-    for (const char* name :
-         {"mnuTables", "mnuSPs", "mnuFunctions", "mnuQuery", "mnuSearch", "mnuBackup", "mnuRestore", "mnuCompare"})
-        EXPECT_FALSE(main.menuCommand(name)->isEnabled()) << name;
-    main.menuCommand("mnuViews")->trigger();
-    main.menuCommand("mnuViews")->trigger();
-    EXPECT_EQ(viewsMade, 1);
-    EXPECT_EQ(main.openChildren().size(), 1);
-    EXPECT_EQ(main.openChild("SPs"), nullptr); // not registered: nothing opens
-    main.menuCommand("mnuReports")->trigger();
-    EXPECT_EQ(reportsOwner, &main);
-
-    // A reconnection from the menu runs the after-connect actions once.
-    whenDialogShown([](frmLogin& dialog) {
-        fillServerLogin(dialog, harborSource(), "HarborArchive");
-        dialog.cmdCONConnect->click();
-    });
-    main.mnuConnect_Click();
-    ASSERT_TRUE(prompts->requests.empty()) << prompts->requests[0].text.toStdString();
-    EXPECT_EQ(afterConnect, 1);
-    EXPECT_TRUE(main.openChildren().isEmpty()); // every child closed; no tables window registered
 }
