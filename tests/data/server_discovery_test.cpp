@@ -85,18 +85,17 @@ TEST(ServerDiscovery, NoBrowserMeansNoEntriesWithinTheWait)
 
 TEST(ServerDiscovery, FindsTheAddressBehindADataSource)
 {
+    // Files of its own, read by the program itself: the driver manager's files are left alone.
+    test::PrivateOdbcConfig::instance();
     QTemporaryDir dir;
-    const QString conf = writeFile(dir, "freetds.conf", "[harbour]\nhost = 127.0.0.1\nport = 15000\n");
     writeFile(dir, "odbc.ini",
-              "[Direct]\nDriver=FreeTDS\nServer=127.0.0.1\nPort=14330\n"
-              "[ByName]\nDriver=FreeTDS\nServername=harbour\n"
+              "[Direct]\nDriver=FreeTDS\nServer=127.0.0.1\nPort=14330\n[ByName]\nDriver=FreeTDS\nServername=harbour\n"
               "[Shadowed]\nDriver=FreeTDS\nServer=systemhost\n");
-    const QString user = writeFile(dir, "user.ini", "[Shadowed]\nDriver=FreeTDS\nServer=userhost\n");
     const QByteArray oldSys = qgetenv("ODBCSYSINI");
     const QByteArray oldUser = qgetenv("ODBCINI");
     qputenv("ODBCSYSINI", dir.path().toUtf8());
-    qputenv("ODBCINI", user.toUtf8());
-    qputenv("FREETDSCONF", conf.toUtf8());
+    qputenv("ODBCINI", writeFile(dir, "user.ini", "[Shadowed]\nDriver=FreeTDS\nServer=userhost\n").toUtf8());
+    qputenv("FREETDSCONF", writeFile(dir, "freetds.conf", "[harbour]\nhost = 127.0.0.1\nport = 15000\n").toUtf8());
     EXPECT_EQ(dsnServerAddress("Direct"), "127.0.0.1,14330");
     EXPECT_EQ(dsnServerAddress("ByName"), "127.0.0.1,15000");
     EXPECT_EQ(dsnServerAddress("Shadowed"), "userhost");

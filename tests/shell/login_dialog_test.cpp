@@ -3,6 +3,7 @@
 #include "login_shell_fixture.h"
 
 #include <QCheckBox>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QTest>
@@ -25,6 +26,11 @@ protected:
             QString("[SandboxDSN]\nDriver=FreeTDS\nServer=127.0.0.1\nPort=%1\n"
                     "[LiteDSN]\nDriver=SQLite3\nDatabase=/tmp/none.db\n")
                 .arg(port));
+        // The driver manager keeps what it read of a file while the file's time, in whole seconds,
+        // stays the same: other tests of this program may have had it read the file this second.
+        QFile systemSources(test::PrivateOdbcConfig::instance().directory() + "/odbc.ini");
+        systemSources.open(QIODevice::ReadWrite);
+        systemSources.setFileTime(QDateTime::currentDateTime().addSecs(2), QFileDevice::FileModificationTime);
     }
     static void TearDownTestSuite()
     {
