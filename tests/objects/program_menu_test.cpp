@@ -13,7 +13,7 @@ using ProgramMenu = norvane::testing::WindowTest;
 
 TEST_F(ProgramMenu, EachCommandOpensItsWindowOnce)
 {
-    norvane::testing::connectWithAdmin("Harbor");
+    norvane::testing::logInServerAdmin();
     WindowRegistry windows;
     registerProgramWindows(windows);
     frmMain main(windows);

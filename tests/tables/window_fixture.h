@@ -23,10 +23,9 @@
 
 namespace norvane::testing {
 
-// The session connected to the database, with its server-management object logged in.
-inline void connectWithAdmin(const QString& database)
+// Logs the session's server-management object in to the shared sample sandbox.
+inline void logInServerAdmin()
 {
-    connectSessionTo(database);
     session().serverAdmin = std::make_unique<ServerAdmin>();
     session().serverAdmin->connect(test::sharedSampleSandbox().dataSource(), QStringLiteral("sa"), QString());
 }
