@@ -20,14 +20,6 @@ ColumnProperties column(const QString& name, const QString& type = "int", int le
     return c;
 }
 
-// The int column of the name, changed.
-template <typename Change> ColumnProperties changed(const QString& name, Change change)
-{
-    ColumnProperties c = column(name);
-    change(c);
-    return c;
-}
-
 TableStructure table(const QString& name, std::vector<ColumnProperties> columns, bool system = false)
 {
     return {.Name = name, .Owner = "dbo", .SystemObject = system, .Columns = std::move(columns)};
@@ -36,30 +28,22 @@ TableStructure table(const QString& name, std::vector<ColumnProperties> columns,
 TEST(CompareBuilder, TablesAndColumnPropertiesInTheirOrder)
 {
     // Type names and texts compare exactly; a default constraint is not a bound default.
-    const ColumnProperties spelled = changed("Spelled", [](ColumnProperties& c) {
-        c.Datatype = "INT";
-        c.ComputedText = " ";
-        c.DRIDefaultName = "DF_T_A";
-        c.DRIDefaultText = "(0)";
-    });
-    const ColumnProperties all = changed("All", [](ColumnProperties& c) {
-        c.AllowNulls = false;
-        c.Datatype = "bigint";
-        c.Length = 8;
-        c.NumericPrecision = 19;
-        c.NumericScale = 2;
-        c.Identity = true;
-        c.ComputedText = "([B] + 1)";
-        c.Default = "dfZero";
-    });
-    const ColumnProperties sized = changed("Sized", [](ColumnProperties& c) {
-        c.Length = 8;
-        c.NumericPrecision = 19;
-    });
-    const ColumnProperties notNull = changed("Title", [](ColumnProperties& c) {
-        c = column("Title", "nvarchar", 30);
-        c.AllowNulls = false;
-    });
+    ColumnProperties spelled = column("Spelled", "INT");
+    spelled.NumericPrecision = 10;
+    spelled.ComputedText = " ";
+    spelled.DRIDefaultName = "DF_T_A";
+    spelled.DRIDefaultText = "(0)";
+    ColumnProperties all = column("All", "bigint", 8);
+    all.AllowNulls = false;
+    all.NumericPrecision = 19;
+    all.NumericScale = 2;
+    all.Identity = true;
+    all.ComputedText = "([B] + 1)";
+    all.Default = "dfZero";
+    ColumnProperties sized = column("Sized", "int", 8);
+    sized.NumericPrecision = 19;
+    ColumnProperties notNull = column("Title", "nvarchar", 30);
+    notNull.AllowNulls = false;
     const std::vector<TableStructure> reference{
         table("sysobjects", {column("id")}, true),
         table("Same", {column("A"), column("B", "varchar", 10)}),
