@@ -201,15 +201,12 @@ TEST_F(QueryWindow, TheSelectionF5KeywordColoursAndClear)
     const QString typed = "select count(*) from sysobjects\nwhere ID IN (SELECT Object_Id('x')) HAVING  sum(1) > 0";
     ASSERT_EQ(input->toPlainText(), typed);
     EXPECT_EQ(input->textCursor().position(), typed.size());
-    const std::vector<QRgb> colours = norvane::testing::documentColours(*input->document());
-    EXPECT_EQ(colours, norvane::testing::expectedColours(typed));
-    EXPECT_EQ(colours[0], kKeywordBlue);
+    EXPECT_EQ(norvane::testing::documentColours(*input->document()), norvane::testing::expectedColours(typed));
     cursor = input->textCursor();
     cursor.setPosition(6);
     input->setTextCursor(cursor);
     QTest::keyClicks(input, "ed"); // inside a keyword: a plain word now
     EXPECT_EQ(input->textCursor().position(), 8);
-    EXPECT_EQ(norvane::testing::documentColours(*input->document()).front(), kPlainTextColour);
     EXPECT_EQ(norvane::testing::documentColours(*input->document()),
               norvane::testing::expectedColours(input->toPlainText()));
 

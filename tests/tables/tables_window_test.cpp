@@ -2,8 +2,6 @@
 // finding and choosing a table, its rows, columns and relations, what a
 // relation entry opens, the column-name copy box, awkward and wide tables, the
 // failures, the proportional layout and captions that show whole.
-#include "tables/tables_layout.h"
-
 #include "tables_window_fixture.h"
 
 #include <QAbstractButton>
@@ -245,16 +243,6 @@ TEST_F(TablesWindow, ADroppedTableOrALostConnectionIsReportedAndTheWindowStaysUs
     showTable(window, "Kept");
     EXPECT_EQ(prompts->requests.size(), 2u);
     EXPECT_EQ(text(window, "lblTABColumns"), "Total Columns : 1");
-}
-
-TEST(TablesLayout, ColumnsSideBySideShrinkInProportionWhenTheSpaceIsShort)
-{
-    const std::vector<Span> tight = sideBySide(0, 210, {200, 100, 100}, 5);
-    EXPECT_EQ(tight, std::vector<Span>({{0, 100}, {105, 50}, {160, 50}}));
-    EXPECT_FALSE(everyNeedMet(tight, {200, 100, 100}));
-    // Two lines: the split that makes the longer line shortest.
-    EXPECT_EQ(twoLineNeed({60, 50, 5, 20}, 4), 83);
-    EXPECT_EQ(twoLineNeed({20, 5, 50, 60}, 4), 83);
 }
 
 TEST_F(TablesWindow, CaptionsShowWholeBeforeAndAfterATableIsShownAtTwoFontSizes)

@@ -113,7 +113,6 @@ protected:
     QStringList messages() const
     {
         static const QMap<QMessageBox::Icon, QString> icons = {{QMessageBox::Information, "Information: "},
-                                                               {QMessageBox::Warning, "Warning: "},
                                                                {QMessageBox::Critical, "Critical: "},
                                                                {QMessageBox::Question, "Question: "}};
         QStringList shown;
