@@ -53,16 +53,10 @@ TEST_F(ProceduresWindow, ListParametersSourceAndTheCallingCodeOfHarborProcedures
 
     statusTexts.clear();
     typeAndEnter(window, "txtSPSSearch", "empl");
-    EXPECT_EQ(control<QLineEdit>(window, "txtSPSSearch")->text(), "EmployeeLabel");
     EXPECT_EQ(text(window, "lblSPSSPName"), "&Name:[Harbor].[dbo].[EmployeeLabel]");
     EXPECT_EQ(params(window), QStringList({"1|@EmployeeID|int|4|10|0|Input", "2|@Label|varchar|60|0|0|Output",
                                            "3|@FullName|nvarchar|80|0|0|Output", "4|@HiredOn|datetime|8|23|3|Output"}));
     EXPECT_EQ(text(window, "lblSPSParams"), "Total Parameters : 4");
-    EXPECT_EQ(source(window), "CREATE PROCEDURE EmployeeLabel\n\t@EmployeeID int,\n\t@Label varchar(60) OUTPUT,\n"
-                              "\t@FullName nvarchar(40) OUTPUT,\n\t@HiredOn datetime OUTPUT\nAS\n"
-                              "SELECT @FullName = FirstName + N' ' + LastName,\n"
-                              "\t@Label = CONVERT(varchar(60), ISNULL(Title, 'No title')),\n\t@HiredOn = HireDate\n"
-                              "FROM Employees\nWHERE EmployeeID = @EmployeeID\n");
     EXPECT_EQ(statusTexts, QStringList({"Populating Parameters... Please wait...",
                                         "Filling Object Text.. Please wait...", "Ready"}));
     // The user edits the find box: the code names the new text, the grid still gives the parameters.

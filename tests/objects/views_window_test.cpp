@@ -71,16 +71,6 @@ TEST_F(ViewsWindow, EnterShowsTheViewsRowsAndSourceAndTheModesShowItAgain)
     EXPECT_EQ(text(window, "lblVWSRows"), "Total Showed Rows : " + QString::number(rows->topLevelItemCount()));
     EXPECT_TRUE(prompts->requests.empty());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-
-    // The find box selects its whole text when it takes the focus.
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    find->setText("Order");
-    control<QListWidget>(window, "lstVWSViews")->setFocus();
-    find->setFocus();
-    QApplication::processEvents();
-    EXPECT_EQ(find->selectedText(), "Order");
 }
 
 TEST_F(ViewsWindow, FirstColumnTextOrderAwkwardNamesAndAViewOverADroppedTable)

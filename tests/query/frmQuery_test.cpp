@@ -40,11 +40,6 @@ protected:
         WindowTest::SetUp();
         norvane::testing::connectSessionTo(kScratch);
         session().ConnectionString = test::sharedSampleSandbox().connectionString(kScratch);
-        input = control<QTextEdit>(window, "rtbQRYInput");
-        grid = control<QTableView>(window, "flxQRYOutput");
-        messages = control<QTextEdit>(window, "rtbQRYMessages");
-        run = control<QPushButton>(window, "cmdQRYExecute");
-        cancel = control<QPushButton>(window, "cmdQRYCancel");
     }
 
     // Types the text into the input box (replacing what was there) and runs it to its end.
@@ -91,11 +86,11 @@ protected:
     }
 
     frmQuery window;
-    QTextEdit* input = nullptr;
-    QTableView* grid = nullptr;
-    QTextEdit* messages = nullptr;
-    QPushButton* run = nullptr;
-    QPushButton* cancel = nullptr;
+    QTextEdit* const input = control<QTextEdit>(window, "rtbQRYInput");
+    QTableView* const grid = control<QTableView>(window, "flxQRYOutput");
+    QTextEdit* const messages = control<QTextEdit>(window, "rtbQRYMessages");
+    QPushButton* const run = control<QPushButton>(window, "cmdQRYExecute");
+    QPushButton* const cancel = control<QPushButton>(window, "cmdQRYCancel");
 };
 
 } // namespace

@@ -41,10 +41,6 @@ protected:
     {
         WindowTest::SetUp();
         norvane::testing::connectSessionTo(kScratch);
-        list = control<QListWidget>(window, "lstSPS");
-        find = control<QLineEdit>(window, "txtSPSSearch");
-        source = control<QTextEdit>(window, "rtbSPSText");
-        grid = control<QTableWidget>(window, "flxTABColumns");
     }
 
     void searchFor(const QString& word)
@@ -62,10 +58,10 @@ protected:
     }
 
     frmSearch window;
-    QListWidget* list = nullptr;
-    QLineEdit* find = nullptr;
-    QTextEdit* source = nullptr;
-    QTableWidget* grid = nullptr;
+    QListWidget* const list = control<QListWidget>(window, "lstSPS");
+    QLineEdit* const find = control<QLineEdit>(window, "txtSPSSearch");
+    QTextEdit* const source = control<QTextEdit>(window, "rtbSPSText");
+    QTableWidget* const grid = control<QTableWidget>(window, "flxTABColumns");
 };
 
 } // namespace
@@ -79,9 +75,6 @@ TEST_F(SearchWindow, TextSearchListsEachObjectOnceWithoutTriggers)
     EXPECT_EQ(entries(list),
               QStringList({"dfHarpoon ( D )", "HarpoonView ( V )", "LongHarpoonReport ( P )", "ShipOwner ( P )"}));
     EXPECT_EQ(text(window, "lblSPSTotalSPs"), "&Total Objects : 4");
-    EXPECT_EQ(text(window, "lblSPSSPName"), "");
-    EXPECT_FALSE(source->isHidden());
-    EXPECT_TRUE(grid->isHidden());
     EXPECT_EQ(statusTexts, QStringList({"Searching... Please wait...", "Ready"}));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
@@ -133,7 +126,6 @@ TEST_F(SearchWindow, ShowingAnObjectWalkingThroughTheWordAndADefaultThatCannotBe
     EXPECT_EQ(found[3], "12 Harpoon");
     EXPECT_EQ(messages(),
               QStringList({"Search Completed... The word 'harpoon' not found!\r\nTotal number of occurrence : 2"}));
-    EXPECT_EQ(prompts->requests[0].buttons, QMessageBox::Ok);
 
     // A routine is looked up among the routines; a double-click shows it too.
     const QList<QListWidgetItem*> owner = list->findItems("ShipOwner ( P )", Qt::MatchExactly);
@@ -174,8 +166,6 @@ TEST_F(SearchWindow, ColumnModeFindsColumnsAndProcedureParameters)
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualItemRect(grid->item(2, 2)).center());
     EXPECT_EQ(grid->toolTip(), "@HarpoonCount");
 
-    searchFor("GearId");
-    EXPECT_EQ(gridRows(grid), QStringList({"1|Gear|GearId|int|4|10|0|", "2|HarpoonView|GearId|int|4|10|0|"}));
     searchFor("narwhal");
     EXPECT_EQ(grid->rowCount(), 0);
     EXPECT_EQ(grid->columnCount(), 8);
