@@ -8,6 +8,7 @@
 #include "reports/frmReports.h"
 #include "reports/modExcel.h"
 #include "reports/report_layout.h"
+#include "reports/xlsx_writer.h"
 #include "shell/catalog_helpers.h"
 #include "shell/data/database_columns.h"
 #include "shell/frmMain.h"
@@ -535,6 +536,8 @@ TEST_F(Reports, ClosingTheWindowDuringARunStopsItAndShowsNothing)
 
 TEST_F(Reports, FailuresGiveTheirMessagesAndLeaveNoFileBehind)
 {
+    // A workbook that cannot be written is an error, never a report said to be done.
+    EXPECT_THROW(writeXlsxWorkbook(ReportSheet{}, {}, "/nonexistent-folder/report.xlsx"), std::runtime_error);
     const QString spreadsheet = "Error encountered while creating the Excel sheet.\r\n"
                                 "Make sure that a spreadsheet application is installed";
     {
