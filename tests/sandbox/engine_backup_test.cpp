@@ -104,7 +104,9 @@ TEST_F(EngineServer, PathsOutsideTheDrivesAndOtherFilesAreRefused)
     std::filesystem::remove(outside);
 
     // Database names that cannot be a file of their own are refused wherever a database is made.
-    prepare({"BACKUP DATABASE Harbor TO DISK = 'D:\\\\h.bak' WITH INIT"});
+    // Doubled separators and another case name the same file, as on Windows.
+    prepare({"BACKUP DATABASE Harbor TO DISK = 'D:\\\\h.bak' WITH INIT",
+             "RESTORE DATABASE Harbor FROM DISK = 'd:\\H.BAK' WITH REPLACE"});
     for (const std::string name : {"../Escaped", "a\\b", ".hidden", "con"}) {
         SCOPED_TRACE(name);
         const std::string activation =
@@ -151,11 +153,6 @@ TEST_F(EngineServer, SessionsAreListedKilledAndKeptOutOfARestore)
         {"RESTORE DATABASE Harbor FROM DISK = 'C:\\h.bak' WITH REPLACE",
          "Msg 3101, Level 16: Exclusive access could not be obtained because the database is in use.\nMsg 3013, Level "
          "16: RESTORE DATABASE is terminating abnormally."},
-        {"USE Harbor RESTORE DATABASE Harbor FROM DISK = 'C:\\h.bak' WITH REPLACE USE master",
-         "[database master -> Harbor]\nMsg 5701, Level 10: Changed database context to 'Harbor'.\nMsg 3101, Level 16: "
-         "Exclusive access could not be obtained because the database is in use.\nMsg 3013, Level 16: RESTORE DATABASE "
-         "is terminating abnormally.\n[database Harbor -> master]\nMsg 5701, Level 10: Changed database context to "
-         "'master'."},
         {"KILL 51", "Msg 6104, Level 16: Cannot use KILL to kill your own process."},
         {"KILL 3", "Msg 6107, Level 14: Only user processes can be killed."},
         {"KILL 70", ""},
@@ -176,62 +173,6 @@ TEST_F(EngineServer, AnAttentionStopsABackupAndLeavesTheEarlierFile)
     EXPECT_EQ(transcript.text, "Msg 3211, Level 10: 1 percent backed up.\nMsg 3211, Level 10: 2 percent backed "
                                "up.\nMsg 3211, Level 10: 3 percent backed up.");
     EXPECT_EQ(std::filesystem::file_size(drive("C") / "h.bak"), size) << "no second set was appended";
-}
-
-TEST_F(EngineServer, MalformedInputEndsInAnErrorAndTheSessionGoesOn)
-{
-    const char* const inputs[] = {"SELECT",
-                                  "SELECT (",
-                                  "SELECT 'a' +",
-                                  "INSERT",
-                                  "UPDATE Ships SET",
-                                  "EXEC",
-                                  "IF 1 = 1",
-                                  "BEGIN",
-                                  "END",
-                                  "ELSE",
-                                  "SELECT CASE",
-                                  "USE",
-                                  "DECLARE @",
-                                  "SET @x = 1",
-                                  "WAITFOR",
-                                  "KILL x",
-                                  "BACKUP",
-                                  "RESTORE DATABASE",
-                                  "sp_pkeys",
-                                  "sp_helptext",
-                                  "SELECT * FROM [unclosed",
-                                  "/* unclosed",
-                                  "SELECT 1 FROM Ships a b",
-                                  "SELECT CAST(1 AS nosuchtype)",
-                                  "SELECT 5 % 0",
-                                  "SELECT SUBSTRING('a', 1, -1)",
-                                  "RAISERROR",
-                                  "SELECT * FROM a.b.c.d.e",
-                                  "WHILE 1 = 1 PRINT 'x'",
-                                  "SELECT * INTO Copy FROM Ships",
-                                  "DECLARE @t TABLE (a int)",
-                                  "SELECT dbo.fnX(1)",
-                                  "CREATE",
-                                  "DROP",
-                                  "ALTER DATABASE",
-                                  "SELECT 1 UNION",
-                                  "INSERT INTO Ships VALUES (1, 'a', 1, 1)",
-                                  "DELETE FROM Ships FROM Ships",
-                                  "SELECT @@NOSUCHTHING",
-                                  "EXEC ('SELECT FROM')",
-                                  "sp_who 1, 2, 3, 4",
-                                  "SELECT ShipID FROM Ships GROUP BY",
-                                  "SELECT 1 ORDER BY",
-                                  "TRUNCATE Ships",
-                                  "SAVE TRANSACTION s",
-                                  "x"};
-    for (const char* input : inputs) {
-        Transcript transcript;
-        session->executeBatch(std::string("USE Harbor ") + input, transcript);
-        EXPECT_GT(transcript.errors, 0) << input;
-    }
-    EXPECT_EQ(run("SELECT COUNT(*) FROM Harbor..Ships"), "[int?]\n1");
 }
 
 TEST_F(EngineServer, SampleScriptsLoadInNameOrderAndAFailureNamesItsBatch)

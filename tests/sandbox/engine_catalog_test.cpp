@@ -1,5 +1,5 @@
-// SQL Server 2000's catalog as the engine keeps it: system tables, the rows DDL leaves in them, the compatibility
-// and INFORMATION_SCHEMA views, the system procedures, and the errors of DDL.
+// SQL Server 2000's catalog as the engine keeps it: the system tables, the rows DDL leaves in them, the system
+// procedures, and the errors of DDL. The windows' own catalog SQL is checked by their tests against the sample.
 #include "engine_recording_sink.h"
 
 namespace sandbox::test {
@@ -15,16 +15,13 @@ protected:
     }
 };
 
-TEST_F(EngineCatalog, AFreshDatabaseHoldsTheSystemTablesTypesAndUsers)
+TEST_F(EngineCatalog, AFreshDatabaseHoldsTheSystemTablesAndTypes)
 {
     expectTranscripts({
         {"SELECT name FROM sysobjects WHERE id < 100 AND xtype = 'S' AND category = 2 ORDER BY id",
          "[1]"
          "\nsysobjects\nsysindexes\nsyscolumns\nsystypes\nsyscomments\nsyspermissions\nsysusers\nsysdepends\nsysreferen"
          "ces\nsysindexkeys\nsysforeignkeys\nsysmembers\nsysprotects\nsysfilegroups\nsysfiles"},
-        {"SELECT name, xtype, category FROM sysobjects WHERE xtype = 'V' ORDER BY name "
-         "SELECT Name FROM SysObjects WHERE Xtype='V' AND Category = 0",
-         "[3]\nsysconstraints|V{+1}|2\nsyssegments|V{+1}|2\n[1]"},
         {"SELECT COUNT(*) FROM systypes SELECT name, xtype, xusertype, length, xprec, xscale, variable, allownulls, "
          "prec FROM systypes WHERE name IN ('sysname', 'int', 'decimal', 'nvarchar', 'timestamp') ORDER BY xusertype",
          "[1]\n26\n[9]\nint|56|56|4|10|0|0|1|10\ndecimal|106|106|17|38|38|0|1|38\ntimestamp|189|189|8|0|0|0|0|"
@@ -93,12 +90,6 @@ TEST_F(EngineCatalog, KeysAndForeignKeys)
              "CONSTRAINT FK_Shipments_Lines FOREIGN KEY (LineNo, OrderID) REFERENCES OrderLines (LineNo, OrderID) "
              "ON DELETE CASCADE)"});
     expectTranscripts({
-        {"SELECT OBJECT_NAME(constid), OBJECT_NAME(fkeyid), OBJECT_NAME(rkeyid), rkeyindid, keycnt, forkeys, refkeys, "
-         "fkey1, fkey2, rkey1, rkey2 FROM sysreferences ORDER BY constid "
-         "SELECT OBJECT_NAME(constid), fkey, rkey, keyno FROM sysforeignkeys ORDER BY constid, keyno",
-         "[11]\nFK_Shipments_Lines|Shipments|OrderLines|1|2|0x03000200|0x02000100|3|2|2|1\nFK__Employees__Manag__"
-         "79A81403|Employees|Employees|2|1|0x0300|0x0100|3|0|1|0\n[4]\nFK_Shipments_Lines|3|2|1\nFK_Shipments_Lines|2|"
-         "1|2\nFK__Employees__Manag__79A81403|3|1|1"},
         // The referring tables of the table details window.
         {"Select  Distinct O.Name TableName, C.Name FieldName  From    SysReferences R, SysObjects O, SysColumns C, "
          "SysConstraints T Where O.Id = R.RKeyId And R.ConstId = T.ConstId And C.Id = T.Id And C.ColId = T.ColId "
@@ -180,14 +171,10 @@ TEST_F(EngineCatalog, DISABLED_AlterTableDropsConstraintsAndColumnsAndAltersColu
         {"ALTER TABLE Orders DROP CONSTRAINT CK_Small", ""},
         {"ALTER TABLE Orders DROP COLUMN Freight",
          "Msg 5074, Level 16: The object 'DF_Orders_Freight' is dependent on column 'Freight'."},
-        {"ALTER TABLE Orders DROP CONSTRAINT DF_Orders_Freight ALTER TABLE Orders DROP COLUMN Freight SELECT * FROM "
-         "Orders",
-         "[OrderID int, CustomerID nchar(5)?]\n1|NULL"},
         {"ALTER TABLE Orders ALTER COLUMN CustomerID nchar(8) NOT NULL",
          "Msg 515, Level 16: Cannot insert the value NULL into column 'CustomerID', table 'Shop.dbo.Orders'; column "
          "does "
          "not allow nulls. UPDATE fails.\nMsg 3621, Level 0: The statement has been terminated."},
-        {"ALTER TABLE Orders DROP CONSTRAINT Nothing", "Msg 3728, Level 16: 'Nothing' is not a constraint."},
     });
 }
 
@@ -230,9 +217,6 @@ TEST_F(EngineCatalog, DdlErrorsInSqlServersWords)
         {"CREATE UNIQUE INDEX IX_Stock_Unique ON Stock (OnHand)",
          "Msg 1505, Level 16: CREATE UNIQUE INDEX terminated because a duplicate key was found for index ID 3. Most "
          "significant primary key is '7'."},
-        {"ALTER TABLE Stock ADD CONSTRAINT PK_Stock PRIMARY KEY NONCLUSTERED (OnHand)",
-         "Msg 1505, Level 16: CREATE UNIQUE INDEX terminated because a duplicate key was found for index ID 3. Most "
-         "significant primary key is '7'."},
         {"CREATE INDEX IX_Stock_Sku ON Stock (OnHand)",
          "Msg 1913, Level 16: There is already an index on table 'Stock' named 'IX_Stock_Sku'."},
         {"DROP INDEX Stock.IX_Nothing", "Msg 3703, Level 11: Cannot drop the index 'Stock.IX_Nothing', because it does "
@@ -271,11 +255,6 @@ TEST_F(EngineCatalog, ProceduresFunctionsViewsAndTriggers)
          "[7]\nPriceWithTax||0|1|60|8|1\nPriceWithTax|@Price|1|1|60|8|1\nPriceWithTax|@Rate|2|1|106|5|1\nCheap|"
          "ProductID|1|0|56|4|0\nCheap|Name|2|0|231|80|1\nCheap|@Max|1|1|60|8|1\nListed|ProductID|1|0|56|4|0\nListed|"
          "ProductName|2|0|231|80|0"},
-        {"SELECT ROUTINE_NAME, ROUTINE_TYPE, DATA_TYPE, SQL_DATA_ACCESS FROM INFORMATION_SCHEMA.ROUTINES ORDER BY "
-         "ROUTINE_NAME SELECT DISTINCT o.name, o.type FROM sysdepends d JOIN sysobjects o ON o.id = d.id WHERE "
-         "d.depid = OBJECT_ID('Products') ORDER BY o.name",
-         "[4]\nCheap|FUNCTION|TABLE|READS\nGetProducts|PROCEDURE|NULL|MODIFIES\nListed|FUNCTION|TABLE|"
-         "READS\nPriceWithTax|FUNCTION|money|READS\n[2]\nCheap|TF\nGetProducts|P{+1}\nListed|IF"},
         {"CREATE VIEW dbo.CurrentProducts\r\nAS\r\nSELECT ProductID, ProductName AS Name FROM Products WHERE "
          "Discontinued = 0",
          ""},
@@ -295,11 +274,7 @@ TEST_F(EngineCatalog, ProceduresFunctionsViewsAndTriggers)
          "SELECT xtype, OBJECT_NAME(parent_obj) FROM sysobjects WHERE name = 'trProductsAudit' "
          "Select Name From SysObjects where xtype='TR' and parent_obj = object_id(N'[Shop].[dbo].[Products]')",
          "[3]\ntrProductsAudit|trProductsAudit|0\n[2]\nTR|Products\n[1]\ntrProductsAudit"},
-        {"CREATE TRIGGER trOther ON Nowhere FOR DELETE AS SELECT 1",
-         "Msg 208, Level 16: Invalid object name 'Nowhere'."},
         {"DROP TRIGGER trProductsAudit SELECT instrig, updtrig FROM sysobjects WHERE name = 'Products'", "[2]\n0|0"},
-        {"DROP FUNCTION GetProducts", "Msg 3705, Level 16: Cannot use DROP FUNCTION with 'GetProducts' because "
-                                      "'GetProducts' is a procedure. Use DROP PROCEDURE."},
     });
 }
 
@@ -323,8 +298,6 @@ TEST_F(EngineCatalog, UserTypesRulesAndSourceText)
          "7"},
         {"EXEC sp_droptype 'Percent'", "Msg 15180, Level 16: Cannot drop. The data type is being used."},
         {"EXEC sp_addtype 'Percent', 'int'", "Msg 15029, Level 16: The type 'Percent' already exists in the database."},
-        {"EXEC sp_addtype 'Other'",
-         "Msg 201, Level 16: Procedure 'sp_addtype' expects parameter '@phystype', which was not supplied."},
         {"DROP TABLE Rates EXEC sp_droptype Percent SELECT COUNT(*) FROM systypes",
          "Msg 0, Level 0, Procedure sp_droptype: Type has been dropped.\n[1]\n26"},
         {"CREATE TABLE People (First nvarchar(20) NOT NULL, Last varchar(30) NOT NULL, Born smalldatetime, Age "
@@ -339,7 +312,7 @@ TEST_F(EngineCatalog, UserTypesRulesAndSourceText)
         {"CREATE PROCEDURE Wide AS\r\nSELECT '" + std::string(250, 'a') + "' AS Wide\r\nRETURN 0", ""},
         {"SP_HelpText '[Wide]'",
          "[1]\nCREATE PROCEDURE Wide AS\r\n\nSELECT '" + std::string(247, 'a') + "\naaa' AS Wide\r\n\nRETURN 0"},
-        {"sp_helptext 'Archive'", "Msg 15009, Level 16: The object 'Archive' does not exist in database 'Shop'."},
+        {"sp_helptext 'People'", "Msg 15197, Level 16: There is no text for object 'People'."},
         {"sp_helptext 'Nothing'", "Msg 15009, Level 16: The object 'Nothing' does not exist in database 'Shop'."},
     });
 }

@@ -58,31 +58,14 @@ TEST_F(EngineDialect, SelectsJoinsExpressionsAndFunctions)
          "c.CustomerID "
          "GROUP BY c.CustomerID ORDER BY c.CustomerID",
          "[CustomerID nchar(5), int?]\nALFKI|2\nBONAP|0\nCHOPS|1"},
-        {"SELECT DISTINCT CustomerID FROM Orders WHERE CustomerID IN (SELECT CustomerID FROM Customers WHERE City LIKE "
-         "'B[ae]r%') ORDER BY 1",
-         "[CustomerID nchar(5)?]\nALFKI\nCHOPS"},
-        {"SELECT CustomerID FROM Customers c WHERE NOT EXISTS (SELECT * FROM Orders o WHERE o.CustomerID = "
-         "c.CustomerID)",
-         "[CustomerID nchar(5)]\nBONAP"},
         {"SELECT @@SERVERNAME, @@SPID, DB_NAME(), USER_NAME(), CONVERT(varchar(30), GETDATE(), 121) LIKE '2%:%:%.%'",
          "[nvarchar(128)?, smallint?, nvarchar(128)?, nvarchar(256)?, int?]\nSANDBOX|51|Harbor|dbo|1"},
-        {"SELECT LEN('abc  '), UPPER('x') + LOWER('Y'), LTRIM('  a'), SUBSTRING('abcdef', 2, 3), CHARINDEX('C', "
-         "'abcabc'), "
-         "ISNULL(NULL, 'dflt'), CONVERT(varchar(10), 42) + 'x', CAST('12' AS int) + 1, CONVERT(decimal(10,2), 3.14159)",
-         "[int?, varchar(2)?, varchar(1)?, varchar(3)?, int?, varchar(4)?, varchar(3)?, int?, "
-         "decimal(10,2)?]\n3|Xy|a|bcd|3|dflt|42x|13|3.14"},
-        {"SELECT CONVERT(datetime, '19960704 13:05'), CONVERT(datetime, '7/4/1996 1:05:09 PM'), "
-         "CONVERT(datetime, '1999-12-31T23:59:59.997'), CAST('23:15:30.250' AS datetime)",
-         "[datetime?, datetime?, datetime?, datetime?]\n1996-07-04 13:05:00.000|1996-07-04 13:05:09.000|1999-12-31 "
-         "23:59:59.997|1900-01-01 23:15:30.250"},
         {"SELECT CONVERT(varchar(30), CAST('1996-07-04 10:11:12' AS datetime), 120), "
          "CONVERT(char(10), CAST('1996-07-04' AS datetime), 101), CONVERT(varchar(8), CAST('1996-07-04' AS datetime), "
          "112), "
          "CONVERT(varchar(3), 'abcdef'), CONVERT(int, ' 42 '), CONVERT(int, 7.9)",
          "[varchar(30)?, char(10)?, varchar(8)?, varchar(3)?, int?, int?]\n1996-07-04 "
          "10:11:12|07/04/1996|19960704|abc|42|7"},
-        {"SELECT 7 / 2, 7 % 3 SELECT 1 / 0",
-         "[int?, int?]\n3|1\nMsg 8134, Level 16: Divide by zero error encountered."},
         {"SELECT CASE WHEN 'abc' = 'ABC   ' THEN 1 ELSE 0 END, CASE WHEN 'Bern' LIKE 'b[a-f]r_' THEN 1 ELSE 0 END, "
          "CASE WHEN 'Bern' LIKE 'B[^e]%' THEN 1 ELSE 0 END, CASE WHEN '50%' LIKE '50!%' ESCAPE '!' THEN 1 ELSE 0 END, "
          "CASE WHEN 'abc' < 'ABD' THEN 1 ELSE 0 END",
@@ -98,7 +81,6 @@ TEST_F(EngineDialect, SelectsJoinsExpressionsAndFunctions)
          "smallint?, nvarchar(128)?, Seed numeric(38,0)?, Increment numeric(38,0)?, "
          "numeric(38,0)?]\n0|NULL|6|master|10248|1|NULL\n[database master -> Harbor]\nMsg 5701, Level 10: Changed "
          "database context to 'Harbor'."},
-
     });
 }
 
@@ -115,10 +97,7 @@ TEST_F(EngineDialect, BatchesErrorsVariablesAndTransactions)
         {"SET NOCOUNT ON UPDATE Ships SET Tonnage = Tonnage + 1 SET NOCOUNT OFF SELECT @@ROWCOUNT", "[int?]\n0"},
         {"USE Nowhere", "Msg 911, Level 16: Could not locate entry in sysdatabases for database 'Nowhere'. No entry "
                         "found with that name. Make sure that the name is entered correctly."},
-        {"SELECT name FROM master.dbo.sysdatabases ORDER BY name",
-         "[name nvarchar(128)]\nArchive\nHarbor\nmaster\nmodel\nmsdb\ntempdb"},
         {"SELECT * FROM NoSuchTable", "Msg 208, Level 16: Invalid object name 'NoSuchTable'."},
-        {"DELETE FROM Harbor.dbo.Gone", "Msg 208, Level 16: Invalid object name 'Harbor.dbo.Gone'."},
         {"SELECT Nope FROM Ships", "Msg 207, Level 16: Invalid column name 'Nope'."},
         {"EXEC sp_nothing", "Msg 2812, Level 16: Could not find stored procedure 'sp_nothing'."},
         {"SELECT nosuchfunction(1)", "Msg 195, Level 15: 'nosuchfunction' is not a recognized function name."},
@@ -153,6 +132,7 @@ TEST_F(EngineDialect, BatchesErrorsVariablesAndTransactions)
          "conflict occurred in database 'Harbor', table 'Orders', column 'CustomerID'.\nMsg 3621, Level 0: The "
          "statement has been terminated."},
         {"SELECT Qty FROM Cargo SELECT COUNT(*) FROM Orders", "[Qty int]\n5\n[int?]\n3"},
+        // A syntax error stops the whole batch (ship 3 goes in further down); other errors stop their statement only.
         {"INSERT INTO Ships VALUES (3, 'Cy', 1) SELECT FROM WHERE",
          "Msg 156, Level 15: Incorrect syntax near the keyword 'FROM'."},
         {"SELECT * FROM Ships WHERE (ShipID = 1", "Msg 102, Level 15: Incorrect syntax near '1'."},
@@ -165,13 +145,10 @@ TEST_F(EngineDialect, BatchesErrorsVariablesAndTransactions)
          "RAISERROR('Custom %s number %d', 10, 1, 'message', 7)",
          "(1 rows)\nMsg 0, Level 0: big ship3\nMsg 0, Level 0: none\nMsg 0, Level 0: still none\nMsg 50000, Level 10: "
          "Custom message number 7"},
-        {"RAISERROR('Stop here', 16, 1)", "Msg 50000, Level 16: Stop here"},
         {"SELECT @undeclared", "Msg 137, Level 15: Must declare the variable '@undeclared'."},
         {"DECLARE @s varchar(3), @i int SET @s = 'abcdef' SET @i = '12' SELECT @s, @i + 1",
          "[varchar(3)?, int?]\nabc|13"},
         {"DECLARE @table sysname SET @table = N'Ships' EXEC ('SELECT COUNT(*) FROM ' + @table)", "[int?]\n3"},
-        {"DECLARE @n int SELECT @n = COUNT(*) FROM Ships WHERE Tonnage > 5 SELECT @n, @n * 2",
-         "(1 rows)\n[int?, int?]\n2|4"},
         {"BEGIN TRAN INSERT INTO Ships VALUES (4, 'Dee', 400) SELECT @@TRANCOUNT COMMIT TRANSACTION "
          "IF @@TRANCOUNT > 0 ROLLBACK SELECT Name FROM Ships WHERE ShipID = 4",
          "(1 rows)\n[int?]\n1\n[Name varchar(30)]\nDee"},
@@ -186,16 +163,10 @@ TEST_F(EngineDialect, QueryFormsAndTheTypesTheyInfer)
     expectTranscripts({
         {"SELECT Name FROM Ships WHERE ShipID = 1 UNION SELECT Name FROM Archive.dbo.OldShips ORDER BY Name",
          "[Name varchar(30)]\nAda\nZed"},
-        {"SELECT Name FROM Ships UNION ALL SELECT Name FROM Archive..OldShips ORDER BY 1 DESC",
-         "[Name varchar(30)]\nZed\nDee\nCai\nBea\nAda\nAda"},
         {"SELECT big.Name FROM (SELECT Name, Tonnage FROM Ships WHERE Tonnage > 150) AS big ORDER BY big.Name",
          "[Name varchar(30)]\nBea\nDee"},
-        {"SELECT TOP 50 PERCENT ShipID FROM Ships ORDER BY ShipID DESC", "[ShipID int]\n4\n3"},
         {"SELECT s.Name FROM Ships s INNER JOIN Archive.dbo.OldShips o ON o.ShipID = s.ShipID",
          "[Name varchar(30)]\nAda"},
-        {"SELECT CASE WHEN Tonnage IS NULL THEN 'none' WHEN Tonnage < 150 THEN 'small' ELSE 'large' END FROM Ships "
-         "ORDER BY ShipID",
-         "[varchar(5)?]\nsmall\nlarge\nnone\nlarge"},
         {"SELECT COUNT(*) FROM Ships GROUP BY CASE WHEN Tonnage > 150 THEN 1 ELSE 0 END HAVING COUNT(*) > 1",
          "[int?]\n2\n2"},
         {"SELECT COUNT_BIG(*), SUM(Tonnage), N'Größe', 'abc' + 'de', NULL, MAX(ShipID) FROM Ships",
@@ -234,8 +205,6 @@ TEST_F(EngineDialect, ExactNumbersKeepEveryDigit)
          "numeric(5,2)?]\n922337203685477.5807|214748.3647|1234567890123456789012345678.0123456789|123456789012.3456|1."
          "50\n-922337203685477.5808|-214748.3648|-0.0000000001|1.2346|-999.99\n10.0000|5.0000|2.5000000000|10.0000|7."
          "00"},
-        {"SELECT ID FROM Ledger WHERE Amount > 10 SELECT ID FROM Ledger WHERE 10 <= Amount ORDER BY ID",
-         "[ID int]\n1\n[ID int]\n1\n3"},
         {"SELECT ID FROM Ledger WHERE Price = 1.2346 SELECT ID FROM Ledger WHERE Price BETWEEN 2 AND 200 OR "
          "Amount < -922337203685477 SELECT ID FROM Ledger WHERE Small > ID ORDER BY ID",
          "[ID int]\n2\n[ID int]\n2\n3\n[ID int]\n1\n3"},
@@ -268,16 +237,11 @@ TEST_F(EngineDialect, ExactNumbersKeepEveryDigit)
 TEST_F(EngineDialect, ScansFollowTheClusteredKeyAndOtherDatabasesAreLeftAlone)
 {
     expectTranscripts({
-        {"CREATE TABLE Territories (TerritoryID nvarchar(20) NOT NULL CONSTRAINT PK_Territories PRIMARY KEY, "
-         "Description nchar(10) NOT NULL)\n"
-         "INSERT INTO Territories VALUES (N'85014', N'Phoenix') INSERT INTO Territories VALUES (N'02116', N'Boston')\n"
-         "INSERT INTO Territories VALUES (N'94025', N'Menlo Park') INSERT INTO Territories VALUES (N'29202', "
-         "N'Columbia')\n"
-         "SET NOCOUNT ON INSERT INTO Territories VALUES (N'01581', N'Westboro') SET NOCOUNT OFF\n"
-         "SELECT TOP 3 * FROM Territories SELECT TerritoryID FROM [Harbor].[dbo].[Territories]",
-         "(1 rows)\n(1 rows)\n(1 rows)\n(1 rows)\n[TerritoryID nvarchar(20), Description "
-         "nchar(10)]\n01581|Westboro{+2}\n02116|Boston{+4}\n29202|Columbia{+2}\n[TerritoryID "
-         "nvarchar(20)]\n01581\n02116\n29202\n85014\n94025"},
+        {"SET NOCOUNT ON CREATE TABLE Territories (TerritoryID nvarchar(20) NOT NULL CONSTRAINT PK_Territories "
+         "PRIMARY KEY, Description nchar(10) NOT NULL) INSERT INTO Territories VALUES (N'85014', N'Phoenix') "
+         "INSERT INTO Territories VALUES (N'02116', N'Boston') INSERT INTO Territories VALUES (N'94025', N'Menlo') "
+         "INSERT INTO Territories VALUES (N'01581', N'Westboro') SELECT TOP 3 * FROM [Harbor].[dbo].[Territories]",
+         "[TerritoryID nvarchar(20), Description nchar(10)]\n01581|Westboro{+2}\n02116|Boston{+4}\n85014|Phoenix{+3}"},
         {"CREATE TABLE Pairs (EmployeeID int NOT NULL, Code varchar(10) NOT NULL, CONSTRAINT PK_Pairs PRIMARY KEY "
          "(EmployeeID, Code)) SET NOCOUNT ON\n"
          "INSERT INTO Pairs VALUES (2, 'b') INSERT INTO Pairs VALUES (1, 'z') INSERT INTO Pairs VALUES (2, 'A')\n"
@@ -289,15 +253,12 @@ TEST_F(EngineDialect, ScansFollowTheClusteredKeyAndOtherDatabasesAreLeftAlone)
          "[database Harbor -> master]\nMsg 5701, Level 10: Changed database context to 'master'."},
         {"DROP TABLE Harbor..Ships", "Msg 50000, Level 16: The Norvane sandbox runs DROP TABLE on the current database "
                                      "only; run USE [Harbor] first."},
-        {"CREATE TABLE Harbor.dbo.Boats (BoatID int NOT NULL)",
-         "Msg 50000, Level 16: The Norvane sandbox runs CREATE TABLE on the current database only; run USE [Harbor] "
-         "first."},
         {"CREATE VIEW Harbor..ShipList AS SELECT ShipID FROM Ships",
          "Msg 166, Level 15: 'CREATE VIEW' does not allow specifying the database name as a prefix to the object "
          "name."},
         {"SELECT COUNT(*) FROM Harbor..syscolumns WHERE id = OBJECT_ID('Harbor..Ships') "
          "SELECT COUNT(*) FROM master..syscolumns WHERE id = OBJECT_ID('Ships') DROP TABLE master.dbo.Ships USE Harbor "
-         "SELECT COUNT(*) FROM sysobjects WHERE name IN ('Boats', 'ShipList', 'IX_Ships')",
+         "SELECT COUNT(*) FROM sysobjects WHERE name = 'ShipList'",
          "[int?]\n3\n[int?]\n1\n[database master -> Harbor]\nMsg 5701, Level 10: Changed database context to "
          "'Harbor'.\n[int?]\n0"},
     });

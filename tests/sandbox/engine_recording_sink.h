@@ -31,9 +31,8 @@ public:
         if (!headings)
             return add("[" + std::to_string(columns.size()) + "]");
         std::string line = "[";
-        for (const ResultColumn& column : columns)
-            line +=
-                (line.size() > 1 ? ", " : "") + (column.name.empty() ? "" : column.name + " ") + typeText(column.type);
+        for (const ResultColumn& c : columns)
+            line += (line.size() > 1 ? ", " : "") + (c.name.empty() ? "" : c.name + " ") + typeText(c.type);
         add(line + "]");
     }
     void row(const std::vector<Value>& values) override
@@ -64,23 +63,13 @@ public:
 
     static std::string typeText(const ColumnType& type)
     {
-        std::string text = typeName(type.type);
-        switch (type.type) {
-        case SqlType::Char:
-        case SqlType::VarChar:
-        case SqlType::NChar:
-        case SqlType::NVarChar:
-        case SqlType::Binary:
-        case SqlType::VarBinary:
+        const SqlType t = type.type;
+        std::string text = typeName(t);
+        if (t == SqlType::Char || t == SqlType::VarChar || t == SqlType::NChar || t == SqlType::NVarChar ||
+            t == SqlType::Binary || t == SqlType::VarBinary)
             text += "(" + std::to_string(type.length) + ")";
-            break;
-        case SqlType::Decimal:
-        case SqlType::Numeric:
+        else if (t == SqlType::Decimal || t == SqlType::Numeric)
             text += "(" + std::to_string(type.precision) + "," + std::to_string(type.scale) + ")";
-            break;
-        default:
-            break;
-        }
         return text + (type.nullable ? "?" : "");
     }
     static std::string cell(const Value& value)

@@ -9,13 +9,18 @@
 
 namespace {
 
-// The query's rows through the program's own connection, values joined with '|' (NULL as <NULL>), rows with ", ".
-QString rows(const QString& sql, const QString& database = "Harbor")
+// The query's rows through the program's own connection, values joined with '|' (NULL as <NULL>), rows with ", ";
+// with types, first its columns, each with its ADO type code.
+QString rows(const QString& sql, const QString& database = "Harbor", bool types = false)
 {
     norvane::Connection connection;
     connection.open(norvane::test::sharedSampleSandbox().connectionString(database));
+    norvane::Recordset result = connection.execute(sql);
     QStringList lines;
-    for (norvane::Recordset result = connection.execute(sql); !result.eof(); result.moveNext()) {
+    for (const norvane::Field& field : result.fields())
+        if (types)
+            lines << field.name() + " " + QString::number(field.type());
+    for (; !result.eof(); result.moveNext()) {
         QStringList values;
         for (const norvane::Field& field : result.fields())
             values << (field.isNull() ? "<NULL>" : field.value().toString());
@@ -67,13 +72,7 @@ TEST(SampleLoad, ObjectsOfEveryKindAndDistinctiveRows)
 
 TEST(SampleLoad, AllTypesTableCarriesAdoTypeCodes)
 {
-    norvane::Connection connection;
-    connection.open(norvane::test::sharedSampleSandbox().connectionString("Harbor"));
-    norvane::Recordset all = connection.execute("SELECT * FROM TypeSamples");
-    QStringList types;
-    for (const norvane::Field& field : all.fields())
-        types << field.name() + " " + QString::number(field.type());
-    EXPECT_EQ(types.join(", "),
+    EXPECT_EQ(rows("SELECT * FROM TypeSamples WHERE SampleID = 0", "Harbor", true),
               "SampleID 3, BitValue 11, TinyValue 17, SmallValue 2, IntValue 3, BigValue 20, DecimalValue 131, "
               "NumericValue 131, MoneyValue 6, SmallMoneyValue 6, FloatValue 5, RealValue 4, DateTimeValue 135, "
               "SmallDateValue 135, CharValue 129, VarCharValue 200, NCharValue 130, NVarCharValue 202, TextValue 201, "
