@@ -113,7 +113,6 @@ TEST_F(ProceduresWindow, ListParametersSourceAndTheCallingCodeOfHarborProcedures
     EXPECT_EQ(params(window), QStringList({"1|@Name|nvarchar|80|0|0|Input", "2|@Country|varchar|15|0|0|Input"}));
     EXPECT_EQ(text(window, "lblSPSParams"), "Total Parameters : 2");
     EXPECT_TRUE(prompts->requests.empty());
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(ProceduresWindow, QuotesBracketsUserTypesHiddenSourceAndADroppedProcedure)
