@@ -192,29 +192,37 @@ TEST_F(ServerAdminTest, ScriptsRecreateEveryTableOnAnotherDatabase)
     EXPECT_EQ(admin->Script("AdminScratch", "AuditLog"), admin->Script("Harbor", "AuditLog"));
 }
 
-TEST_F(ServerAdminTest, ScriptsUniqueKeysNonclusteredKeysAndAwkwardNames)
+TEST_F(ServerAdminTest, ScriptsEveryKindOfConstraintOfATableWithAnAwkwardName)
 {
     norvane::testing::createScratchDatabase("AdminKeys");
-    norvane::testing::runBatches("AdminKeys", {"CREATE TABLE [O'Brien [Keys]]] ("
-                                               "Id int NOT NULL CONSTRAINT [PK_O'Brien] PRIMARY KEY NONCLUSTERED, "
-                                               "Code char(4) NOT NULL CONSTRAINT UQ_Code UNIQUE CLUSTERED, "
-                                               "Ratio decimal(5, 2) NULL CONSTRAINT CK_Ratio CHECK ([Ratio] > 0), "
-                                               "[Pay]]load] varbinary(16) NULL)"});
+    norvane::testing::runBatches("AdminKeys",
+                                 {"CREATE TABLE Parent (Id int NOT NULL CONSTRAINT PK_Parent PRIMARY KEY)",
+                                  "CREATE TABLE [O'Brien [Keys]]] ("
+                                  "Id int IDENTITY (5, 2) NOT NULL CONSTRAINT [PK_O'Brien] PRIMARY KEY NONCLUSTERED, "
+                                  "Code nchar(4) NOT NULL CONSTRAINT UQ_Code UNIQUE CLUSTERED, "
+                                  "Ratio decimal(5, 2) NULL CONSTRAINT DF_Ratio DEFAULT (1) "
+                                  "CONSTRAINT CK_Ratio CHECK ([Ratio] > 0), "
+                                  "ParentId int NULL CONSTRAINT FK_Parent REFERENCES Parent (Id), "
+                                  "[Pay]]load] varbinary(16) NULL)"});
     EXPECT_EQ(
         admin->Script("AdminKeys", "O'Brien [Keys]"),
         "IF EXISTS (SELECT * FROM dbo.sysobjects WHERE id = OBJECT_ID(N'[dbo].[O''Brien [Keys]]]') AND xtype = "
         "'U')\r\n"
         "DROP TABLE [dbo].[O'Brien [Keys]]]\r\nGO\r\n\r\n"
         "CREATE TABLE [dbo].[O'Brien [Keys]]] (\r\n"
-        "\t[Id] [int] NOT NULL,\r\n"
-        "\t[Code] [char] (4) NOT NULL,\r\n"
+        "\t[Id] [int] IDENTITY (5, 2) NOT NULL,\r\n"
+        "\t[Code] [nchar] (4) NOT NULL,\r\n"
         "\t[Ratio] [decimal] (5, 2) NULL,\r\n"
+        "\t[ParentId] [int] NULL,\r\n"
         "\t[Pay]]load] [varbinary] (16) NULL\r\n"
         ")\r\nGO\r\n\r\n"
         "ALTER TABLE [dbo].[O'Brien [Keys]]] ADD CONSTRAINT [PK_O'Brien] PRIMARY KEY NONCLUSTERED ([Id])\r\nGO\r\n\r\n"
         "ALTER TABLE [dbo].[O'Brien [Keys]]] ADD CONSTRAINT [UQ_Code] UNIQUE CLUSTERED ([Code])\r\nGO\r\n\r\n"
+        "ALTER TABLE [dbo].[O'Brien [Keys]]] ADD CONSTRAINT [FK_Parent] FOREIGN KEY ([ParentId]) REFERENCES "
+        "[dbo].[Parent] ([Id])\r\nGO\r\n\r\n"
+        "ALTER TABLE [dbo].[O'Brien [Keys]]] ADD CONSTRAINT [DF_Ratio] DEFAULT (1) FOR [Ratio]\r\nGO\r\n\r\n"
         "ALTER TABLE [dbo].[O'Brien [Keys]]] ADD CONSTRAINT [CK_Ratio] CHECK ([Ratio] > 0)\r\nGO\r\n\r\n");
     EXPECT_EQ(admin->tableRows("AdminKeys", "O'Brien [Keys]"), 0);
     // A unique key is no primary key.
-    EXPECT_EQ(columnOf("AdminKeys", "O'Brien [Keys]", "Code"), "2 Code char 4 0,0 NOT NULL");
+    EXPECT_EQ(columnOf("AdminKeys", "O'Brien [Keys]", "Code"), "2 Code nchar 4 0,0 NOT NULL");
 }

@@ -11,6 +11,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QPixmap>
 #include <QTest>
 #include <QTextEdit>
 #include <QTreeWidget>
@@ -230,4 +231,41 @@ TEST(CatalogHelpersStatus, SetStatusWritesTheSinkAndSwitchesTheBusyPointer)
     ASSERT_NE(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
     QApplication::restoreOverrideCursor();
+}
+
+TEST(CatalogHelpersStatus, HeadingClicksSortWithoutRegardToCaseAndShowTheArrowOfTheDirection)
+{
+    QPixmap pixmap(8, 8);
+    pixmap.fill(Qt::green);
+    const QIcon up(pixmap);
+    pixmap.fill(Qt::red);
+    const QIcon down(pixmap);
+    setImageProvider([&](const QString& key) { return key == "UpArrow" ? up : key == "DownArrow" ? down : QIcon(); });
+    QTreeWidget list;
+    list.setHeaderLabels({"Name", "City"});
+    list.addTopLevelItems({new QTreeWidgetItem(QStringList{"beta", "Oslo"}),
+                           new QTreeWidgetItem(QStringList{"Alpha", "Zurich"}),
+                           new QTreeWidgetItem(QStringList{"gamma", "athens"})});
+    auto arrows = [&] {
+        QString text;
+        for (int column : {0, 1}) {
+            const qint64 key = list.headerItem()->icon(column).cacheKey();
+            text += key == up.cacheKey() ? "up " : key == down.cacheKey() ? "down " : "- ";
+        }
+        return text;
+    };
+    // Another heading keeps the direction; the same heading again flips it.
+    const struct {
+        int column;
+        const char *rows, *arrows;
+    } clicks[] = {{0, "Alpha|Zurich,beta|Oslo,gamma|athens", "up - "},
+                  {0, "gamma|athens,beta|Oslo,Alpha|Zurich", "down - "},
+                  {1, "Alpha|Zurich,beta|Oslo,gamma|athens", "- down "},
+                  {1, "gamma|athens,beta|Oslo,Alpha|Zurich", "- up "}};
+    for (const auto& click : clicks) {
+        SortListViewByHeading(&list, click.column);
+        EXPECT_EQ(rowTexts(list).join(",") + " " + arrows(), QString(click.rows) + " " + click.arrows);
+    }
+    setImageProvider(nullptr); // without the main window's pictures the style's arrows stand in
+    EXPECT_FALSE(imageListIcon("UpArrow").isNull() || imageListIcon("DownArrow").isNull());
 }

@@ -154,20 +154,6 @@ TEST_F(MainWindow, OneWindowPerCommandAndConnectToAnotherDatabaseReopensTheTable
     main->menuCommand("mnuTables")->trigger();
     EXPECT_TRUE(main->child("Tables"));
 
-    // Tips and About are modal windows owned by the main window.
-    for (const auto& [command, windowName] :
-         {std::pair<QString, QString>{"mnuTips", "frmTip"}, std::pair<QString, QString>{"mnuAbout", "frmAbout"}}) {
-        QString shown;
-        QTimer::singleShot(0, [&] {
-            if (QWidget* modal = QApplication::activeModalWidget()) {
-                shown = modal->objectName() + (modal->parentWidget() == main.get() ? " of main" : "");
-                modal->close();
-            }
-        });
-        main->menuCommand(command)->trigger();
-        EXPECT_EQ(shown, windowName + " of main");
-    }
-
     // Connect to another database closes every child and reopens the tables window.
     QPointer<QWidget> oldTables = main->child("Tables");
     QPointer<QWidget> probe = main->openChild("probe", [](QWidget* parent) { return new QWidget(parent); });
