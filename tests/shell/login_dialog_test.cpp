@@ -253,17 +253,6 @@ TEST_F(LoginDialog, GarbageSettingsFallBackToTheDefaults)
     EXPECT_EQ(dialog->cboCONServers->currentText(), ""); // saved empty stays empty
     EXPECT_EQ(dialog->cboCONDSN->currentIndex(), -1);
     EXPECT_EQ(dialog->txtCONUserName->text(), "sa");
-
-    const struct {
-        const char* text;
-        bool fallback, mode, remember;
-    } flags[] = {{"TRUE", false, true, false},     {"true", false, true, false}, {"False", true, false, true},
-                 {"yes please", true, true, true}, {"", false, false, false},    {"1", false, false, true},
-                 {"0", true, true, false},         {"2", false, false, false}};
-    for (const auto& flag : flags) {
-        EXPECT_EQ(parseModeFlag(flag.text, flag.fallback), flag.mode) << flag.text;
-        EXPECT_EQ(parseRememberFlag(flag.text, flag.fallback), flag.remember) << flag.text;
-    }
 }
 
 TEST(LoginSettings, WritesTheKeysInOrderForTheOwnerOnlyWithThePasswordScrambled)

@@ -7,11 +7,9 @@
 #include "shell/frmTips.h"
 #include "shell/tips_text.h"
 
-#include <QClipboard>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -45,31 +43,6 @@ private:
     QTemporaryDir m_dir;
     QByteArray m_saved;
 };
-
-TEST(AboutWindow, TheDisclaimerIsReadOnlyAndEnterAndEscapeClose)
-{
-    frmAbout about;
-    about.show();
-    const QString before = about.txtDisclaimer->toPlainText();
-    EXPECT_TRUE(before.startsWith("Disclaimer: This software is provided 'AS IS'"));
-    QApplication::clipboard()->setText("pasted");
-    about.txtDisclaimer->setFocus();
-    QTest::keyClicks(about.txtDisclaimer, QStringLiteral("typed"));
-    for (int key : {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Return})
-        QTest::keyClick(about.txtDisclaimer, Qt::Key(key));
-    QTest::keyClick(about.txtDisclaimer, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(about.txtDisclaimer->toPlainText(), before);
-    about.show();
-    QTest::keyClick(about.txtDisclaimer, Qt::Key_Escape);
-    EXPECT_FALSE(about.isVisible());
-    EXPECT_EQ(about.result(), QDialog::Rejected);
-
-    about.show();
-    about.cmdSysInfo->setFocus();
-    QTest::keyClick(about.lblTitle, Qt::Key_Return);
-    EXPECT_FALSE(about.isVisible());
-    EXPECT_EQ(about.result(), QDialog::Accepted);
-}
 
 TEST(AboutWindow, SysInfoStartsTheFirstToolFoundOnPathOrSaysItIsUnavailable)
 {
