@@ -8,8 +8,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTextEdit>
@@ -123,24 +121,6 @@ TEST(ClsResize, EveryControlKeepsItsProportion)
     // The box's own layout, not the resizer, places the button inside it.
     window->resize(1600, 1080);
     EXPECT_EQ(window->box->layout()->geometry().size(), QSize(400, 100));
-}
-
-TEST(ClsResize, AWorkspaceChildWindowScalesWithItsFrame)
-{
-    QMdiArea workspace;
-    workspace.resize(3000, 2000);
-    auto* window = new TestWindow(&workspace);
-    QMdiSubWindow* frame = workspace.addSubWindow(window);
-    workspace.show();
-    frame->show();
-    const QSize decoration = frame->size() - window->size();
-
-    frame->resize(QSize(1600, 1080) + decoration);
-    EXPECT_EQ(window->size(), QSize(1600, 1080));
-    EXPECT_EQ(window->cmd->geometry(), QRect(400, 800, 240, 80));
-    frame->resize(100, 100); // cannot be dragged below half of the window
-    EXPECT_EQ(window->size(), QSize(400, 257));
-    EXPECT_EQ(window->cmd->geometry(), QRect(100, 190, 60, 19));
 }
 
 TEST(ClsResize, FirstCallAfterInitLimitsAndDestroyedControls)

@@ -77,7 +77,7 @@ protected:
 
 } // namespace
 
-TEST_F(CatalogHelpers, NamesAndCommentsOfTablesViewsAndRoutines)
+TEST_F(CatalogHelpers, AwkwardNamesQualifyShowTheirRowsAndChooseTheirTable)
 {
     // Qualified and owner name as a table or view, then as a routine; comments text of a constraint.
     auto names = [](const QString& name) {
@@ -112,6 +112,34 @@ TEST_F(CatalogHelpers, NamesAndCommentsOfTablesViewsAndRoutines)
     box.setPlainText("old text");
     GetObjectText(&box, "Show O'Brien");
     EXPECT_EQ(box.toPlainText(), "CREATE PROCEDURE [Show O'Brien] AS\nSELECT 1\n\tSELECT 2");
+
+    // Rows of tables with awkward names.
+    ShowRows(&list, GetQualifiedName("O'Brien", false), true);
+    EXPECT_EQ(headings(list).join(","), "Note,Flag");
+    EXPECT_EQ(rowTexts(list), QStringList({"NULL|1", "x|NULL"}));
+    ShowRows(&list, GetQualifiedName("[odd]", false), false);
+    EXPECT_EQ(rowTexts(list), QStringList({"7"}));
+
+    // The tables window uses a name with blanks at its ends as the catalog holds it.
+    frmTables window;
+    auto* tableList = window.findChild<QListWidget*>("lstTABTables");
+    auto* label = window.findChild<QLabel*>("lblTABTableName");
+    auto* rows = window.findChild<QTreeWidget*>("lsvTABRows");
+    ASSERT_TRUE(tableList && label && rows);
+    const QList<QListWidgetItem*> padded = tableList->findItems(" Padded Name ", Qt::MatchExactly);
+    ASSERT_EQ(padded.size(), 1);
+    tableList->setCurrentItem(padded.first());
+    QTest::keyClick(tableList, Qt::Key_Return);
+    for (int enter = 0; enter < 2; ++enter) {
+        EXPECT_EQ(window.tableName(), " Padded Name ");
+        EXPECT_EQ(label->text(), "Table Name : [HelpersScratch].[dbo].[ Padded Name ]");
+        EXPECT_EQ(rowTexts(*rows), QStringList({"42"}));
+        // Enter with nothing selected leaves the table shown as it was.
+        tableList->clearSelection();
+        tableList->setCurrentItem(nullptr);
+        QTest::keyClick(tableList, Qt::Key_Return);
+    }
+    EXPECT_TRUE(prompts->requests.empty()) << prompts->requests[0].text.toStdString();
 }
 
 TEST_F(CatalogHelpers, CommentsTextIsTheFirstRowOnlyWhileObjectTextIsWhole)
@@ -157,10 +185,8 @@ TEST_F(CatalogHelpers, ShowRowsCountsFirstAndAsksAboutMoreThanFiveHundredRows)
     EXPECT_EQ(prompts->requests.size(), 2u);
     EXPECT_THROW(ShowRows(&list, "[Harbor].[dbo].[NoSuchTable]", true), DbError); // the server's error
     EXPECT_EQ(prompts->requests.size(), 2u);
-}
 
-TEST_F(CatalogHelpers, ValuesShowAsTextWithNullBinaryDataAndBits)
-{
+    // Values show as text, with NULL, binary data and bits.
     ShowRows(&list, "[Harbor].[dbo].[TypeSamples]", true);
     ASSERT_EQ(list.columnCount(), 27);
     QStringList rows = rowTexts(list, {headings(list)[0], "BitValue", "TinyValue", "SmallValue", "IntValue", "BigValue",
@@ -175,37 +201,6 @@ TEST_F(CatalogHelpers, ValuesShowAsTextWithNullBinaryDataAndBits)
                                  "3|False|0|32767|-2147483648|-9223372036854775808|-0.01||binary data|"
                                  "0x0000000000000000|0x00|00000000-0000-0000-0000-000000000000||-2147450881|"
                                  "1753-01-01 00:00:00.000|"}));
-}
-
-TEST_F(CatalogHelpers, AwkwardNamesShowTheirRowsAndEnterWithoutASelectionKeepsTheTable)
-{
-    norvane::testing::connectSessionTo("HelpersScratch");
-    ShowRows(&list, GetQualifiedName("O'Brien", false), true);
-    EXPECT_EQ(headings(list).join(","), "Note,Flag");
-    EXPECT_EQ(rowTexts(list), QStringList({"NULL|1", "x|NULL"}));
-    ShowRows(&list, GetQualifiedName("[odd]", false), false);
-    EXPECT_EQ(rowTexts(list), QStringList({"7"}));
-
-    // The tables window uses a name with blanks at its ends as the catalog holds it.
-    frmTables window;
-    auto* names = window.findChild<QListWidget*>("lstTABTables");
-    auto* label = window.findChild<QLabel*>("lblTABTableName");
-    auto* rows = window.findChild<QTreeWidget*>("lsvTABRows");
-    ASSERT_TRUE(names && label && rows);
-    const QList<QListWidgetItem*> padded = names->findItems(" Padded Name ", Qt::MatchExactly);
-    ASSERT_EQ(padded.size(), 1);
-    names->setCurrentItem(padded.first());
-    QTest::keyClick(names, Qt::Key_Return);
-    for (int enter = 0; enter < 2; ++enter) {
-        EXPECT_EQ(window.tableName(), " Padded Name ");
-        EXPECT_EQ(label->text(), "Table Name : [HelpersScratch].[dbo].[ Padded Name ]");
-        EXPECT_EQ(rowTexts(*rows), QStringList({"42"}));
-        // Enter with nothing selected leaves the table shown as it was.
-        names->clearSelection();
-        names->setCurrentItem(nullptr);
-        QTest::keyClick(names, Qt::Key_Return);
-    }
-    EXPECT_TRUE(prompts->requests.empty()) << prompts->requests[0].text.toStdString();
 }
 
 TEST(CatalogHelpersStatus, SetStatusWritesTheSinkAndSwitchesTheBusyPointer)

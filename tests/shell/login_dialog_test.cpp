@@ -206,24 +206,25 @@ TEST_F(LoginDialog, ComposesTheConnectionStringsAndAFailureKeepsTheSession)
     EXPECT_TRUE(session().connection.isOpen());
 }
 
-TEST_F(LoginDialog, RemembersThePasswordOnlyWhenAskedAndNeverInClear)
+TEST_F(LoginDialog, RemembersThePasswordWithItsBlanksOnlyWhenAskedAndNeverInClear)
 {
     SandboxProcess::Options options;
-    options.logins = {"dev:Zebra;42"};
+    options.logins = {"dev: Zebra;42 "}; // a password beginning and ending with a blank
     SandboxProcess sandbox(options);
     {
         auto dialog = shownDialog();
-        fillServerLogin(*dialog, sandbox.dataSource(), "master", " dev ", "Zebra;42");
+        fillServerLogin(*dialog, sandbox.dataSource(), "master", " dev ", " Zebra;42 ");
         dialog->chkCONRemember->setChecked(true);
         dialog->cmdCONConnect->click();
         ASSERT_TRUE(prompts->requests.empty()) << prompts->requests[0].text.toStdString();
+        EXPECT_EQ(session().UserName + "|" + session().Password, "dev| Zebra;42 ");
         dialog->unload();
     }
     EXPECT_FALSE(settings.fileText().contains("Zebra"));
     EXPECT_TRUE(settings.fileText().contains("UserName=dev\n"));
     {
         auto dialog = shownDialog();
-        EXPECT_EQ(dialog->txtCONUserName->text() + "|" + dialog->txtCONPassword->text(), "dev|Zebra;42");
+        EXPECT_EQ(dialog->txtCONUserName->text() + "|" + dialog->txtCONPassword->text(), "dev| Zebra;42 "); // as typed
         EXPECT_TRUE(dialog->chkCONRemember->isChecked() && dialog->optCONMode[1]->isChecked());
         EXPECT_EQ(dialog->cboCONServers->currentText(), sandbox.dataSource());
         dialog->chkCONRemember->setChecked(false);

@@ -83,7 +83,7 @@ protected:
 
 } // namespace
 
-TEST_F(MainWindow, StartUpCancelEndsWithoutAMainWindowAndAFailedConnectKeepsTheDialog)
+TEST_F(MainWindow, StartUpWithAFailedConnectAndCancelThenWithAConnectionAndExit)
 {
     bool splashShownWithDialog = false;
     whenDialogShown([&](frmLogin& dialog) {
@@ -101,10 +101,9 @@ TEST_F(MainWindow, StartUpCancelEndsWithoutAMainWindowAndAFailedConnectKeepsTheD
     ASSERT_EQ(prompts->requests.size(), 1u);
     EXPECT_TRUE(prompts->requests[0].text.startsWith("Error...Problems encountered while connecting!\r\nDetails:"));
     EXPECT_TRUE(settings.fileText().isEmpty()); // nothing saved without a connection
-}
 
-TEST_F(MainWindow, StartUpShowsTheTablesWindowSavesTheInputsAndExitCloses)
-{
+    // Connect shows the main window with the tables window and saves the inputs.
+    prompts->requests.clear();
     whenDialogShown([](frmLogin& dialog) {
         fillServerLogin(dialog, harborSource(), "Harbor");
         dialog.cmdCONConnect->click();
@@ -294,22 +293,4 @@ TEST_F(MainWindow, RefreshAgainstAStoppedServerThenAGoneServerLeavesTheProgramUs
     // Exit still closes the connection and ends, errors ignored.
     main->close();
     EXPECT_FALSE(main->isVisible() || session().connection.isOpen());
-}
-
-TEST_F(MainWindow, APasswordKeepsTheBlanksAtItsEnds)
-{
-    test::SandboxProcess::Options options;
-    options.logins = {"dev: two blanks "};
-    test::SandboxProcess sandbox(options);
-    frmLogin dialog;
-    dialog.load();
-    fillServerLogin(dialog, sandbox.dataSource(), "master", " dev ", " two blanks ");
-    dialog.chkCONRemember->setChecked(true);
-    dialog.cmdCONConnect_Click();
-    ASSERT_TRUE(prompts->requests.empty()) << prompts->requests[0].text.toStdString();
-    EXPECT_EQ(session().UserName + "|" + session().Password, "dev| two blanks ");
-    dialog.unload();
-    frmLogin again;
-    again.load();
-    EXPECT_EQ(again.txtCONPassword->text(), " two blanks "); // remembered as typed
 }
