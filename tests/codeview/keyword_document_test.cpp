@@ -6,8 +6,8 @@
 #include "document_colours.h"
 #include "shell/qt_test_application.h"
 
-#include <QCoreApplication>
 #include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -45,7 +45,7 @@ TEST(KeywordDocumentTest, LinesColouredAgainEqualTheWholeText)
     document.undo();
     EXPECT_EQ(document.toPlainText(), kScript);
 
-    ColourKeywordBlocks(&document, -5, 99);  // clamped to the document
+    ColourKeywordBlocks(&document, -5, 99); // clamped to the document
     EXPECT_EQ(documentColours(document), expectedColours(document.toPlainText()));
 }
 
@@ -53,9 +53,9 @@ TEST(KeywordDocumentTest, HighlighterFollowsTyping)
 {
     QTextDocument document;
     document.setPlainText(kScript);
-    document.documentLayout();  // as in a text box: changes are announced only to a laid-out document
+    document.documentLayout(); // as in a text box: changes are announced only to a laid-out document
     KeywordHighlighter highlighter(&document);
-    QCoreApplication::processEvents();  // the highlighter's first pass waits for the event loop
+    QCoreApplication::processEvents(); // the highlighter's first pass waits for the event loop
     EXPECT_EQ(documentColours(document), expectedColours(document.toPlainText()));
 
     QTextCursor cursor(&document);
@@ -69,5 +69,5 @@ TEST(KeywordDocumentTest, HighlighterFollowsTyping)
     EXPECT_EQ(documentColours(document).back(), kKeywordMagenta);
 }
 
-}  // namespace
-}  // namespace norvane
+} // namespace
+} // namespace norvane

@@ -23,7 +23,8 @@ TEST(ConnectionString, ComposesTheThreeForms)
 TEST(ConnectionString, TranslatesEveryDataSourceFormForFreeTds)
 {
     auto translated = [](const QString& source) {
-        return toOdbcConnectionString(BuildConnectionString(ConnectionMode::ServerSqlLogin, {"", "sa", "pw", source, "Harbor"}));
+        return toOdbcConnectionString(
+            BuildConnectionString(ConnectionMode::ServerSqlLogin, {"", "sa", "pw", source, "Harbor"}));
     };
     const QString tail = ";Database=Harbor;UID=sa;PWD=pw;ClientCharset=UTF-8";
     EXPECT_EQ(translated("(local)"), "Driver=FreeTDS;Server=127.0.0.1" + tail);

@@ -37,7 +37,8 @@ TEST(SqlText, HostileNamesReachTheServerAsNames)
         connection.executeCommand("INSERT INTO " + bracketed(name) + " (Id) VALUES (7)");
     }
     for (const QString& name : names) {
-        Recordset found = connection.execute("SELECT Name FROM SysObjects WHERE Name = '" + quotedLiteralText(name) + "'");
+        Recordset found =
+            connection.execute("SELECT Name FROM SysObjects WHERE Name = '" + quotedLiteralText(name) + "'");
         ASSERT_FALSE(found.eof()) << name.toStdString();
         EXPECT_EQ(found.field("Name").text(), name);
         found.close();
@@ -47,7 +48,7 @@ TEST(SqlText, HostileNamesReachTheServerAsNames)
         rows.close();
     }
     Recordset region = connection.execute("SELECT COUNT(*) AS N FROM SysObjects WHERE Name = 'Region'");
-    EXPECT_EQ(region.field("N").text(), "1");  // nothing was dropped
+    EXPECT_EQ(region.field("N").text(), "1"); // nothing was dropped
     region.close();
     connection.close();
 }

@@ -17,7 +17,7 @@ namespace norvane::testing {
 class RecordingPrompts : public Prompts {
 public:
     std::vector<PromptRequest> requests;
-    std::deque<PromptAnswer> answers;  // used front first
+    std::deque<PromptAnswer> answers; // used front first
 
     PromptAnswer ask(QWidget*, const PromptRequest& request) override
     {
@@ -64,8 +64,8 @@ public:
         RecordingPrompts& operator*() const { return *m_recorder; }
 
     private:
-        RecordingPrompts* m_recorder = nullptr;  // owned by the prompt service while installed
+        RecordingPrompts* m_recorder = nullptr; // owned by the prompt service while installed
     };
 };
 
-}  // namespace norvane::testing
+} // namespace norvane::testing

@@ -1,16 +1,27 @@
-// The data layer against a second real ODBC driver (SQLite3), through unixODBC.
+// The data layer through unixODBC: FreeTDS against the sandbox server (what a SQL Server sends),
+// and a second real driver, SQLite3.
 #include "shell/data/connection.h"
-#include "support/sandbox_process.h"
-
-#include <QTemporaryDir>
-
 #include "support/qt_printers.h"
+#include "support/sandbox_process.h"
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 using namespace norvane;
+using norvane::test::SandboxProcess;
 
 namespace {
+
+QString errorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const DbError& error) {
+        return QString("%1|%2|%3").arg(error.nativeError()).arg(error.sqlState(), error.description());
+    }
+    return "no error";
+}
 
 class SqliteOdbc : public ::testing::Test {
 protected:
@@ -29,17 +40,74 @@ protected:
     Connection connection;
 };
 
-QString errorOf(const std::function<void()>& action)
+} // namespace
+
+TEST(SandboxOdbc, ReadsTheServerAndReportsItsErrorsWithNumberStateAndText)
 {
-    try {
-        action();
-    } catch (const DbError& error) {
-        return QString("%1|%2|%3").arg(error.nativeError()).arg(error.sqlState(), error.description());
-    }
-    return "no error";
+    Connection connection;
+    connection.open(test::sharedSampleSandbox().connectionString("master"));
+    EXPECT_EQ(connection.property("Server Name") + "|" + connection.property("Current Catalog"), "SANDBOX|master");
+    connection.executeCommand("USE Harbor");
+    EXPECT_EQ(connection.currentCatalog(), "Harbor");
+    EXPECT_EQ(errorOf([&] { connection.execute("SELECT * FROM NoSuchTable"); }),
+              "208|42S02|Invalid object name 'NoSuchTable'.");
+    // A batch that starts with a plain name calls a procedure of that name.
+    EXPECT_EQ(errorOf([&] { connection.execute("SELEKT 1"); }), "2812|42000|Could not find stored procedure 'SELEKT'.");
+    EXPECT_EQ(errorOf([&] { connection.execute("SELECT 1 +"); }).section('|', 0, 1), "102|42000");
+    EXPECT_EQ(errorOf([&] { connection.execute("USE NoSuchDatabase"); }),
+              "911|08004|Could not locate entry in sysdatabases for database 'NoSuchDatabase'. No entry found with "
+              "that name. Make sure that the name is entered correctly.");
+    // A later statement's failure surfaces when the batch is run to its end.
+    EXPECT_EQ(errorOf([&] { connection.executeCommand("SELECT 1\nSELECT * FROM NoSuchTable"); }),
+              "208|42S02|Invalid object name 'NoSuchTable'.");
+
+    // Abandoning a result part-read leaves the connection usable.
+    Recordset rows = connection.execute("SELECT OrderID FROM [Order Details] ORDER BY OrderID");
+    EXPECT_EQ(rows.field("OrderID").text(), "10248");
+    rows.abandon();
+    EXPECT_TRUE(rows.eof() && !rows.isOpen() && rows.field(0).isNull());
+    EXPECT_EQ(connection.execute("SELECT COUNT(*) FROM [Order Details]").field(0).text(), "2505");
+
+    Connection refused;
+    const QString login =
+        errorOf([&] { refused.open(test::sharedSampleSandbox().connectionString("master", "sa", "wrong")); });
+    EXPECT_EQ(login.section('|', 0, 0) + "|" + login.section('|', 2), "18456|Login failed for user 'sa'.");
+    EXPECT_FALSE(refused.isOpen());
 }
 
-}  // namespace
+TEST(SandboxOdbc, TwoSessionsARestartThatKeepsDataAndAServerThatGoesAway)
+{
+    SandboxProcess own;
+    Connection first;
+    Connection second;
+    first.open(own.connectionString("master"));
+    second.open(own.connectionString("master"));
+    first.executeCommand("CREATE DATABASE Kept");
+    second.executeCommand("USE Kept\nCREATE TABLE Notes (id int NOT NULL, body varchar(20) NULL)");
+    EXPECT_EQ(second.executeCommand("INSERT INTO Notes (id, body) VALUES (1, 'O''Brien')"), 1);
+    EXPECT_EQ(first.currentCatalog() + "|" + second.currentCatalog(), "master|Kept");
+    first.close();
+    second.close();
+    own.restart();
+    first.open(own.connectionString("Kept"));
+    EXPECT_EQ(first.execute("SELECT body FROM Notes WHERE id = 1").field("body").text(), "O'Brien");
+
+    const QString dead = own.connectionString();
+    const QString port = QString::number(own.port());
+    own.stop();
+    // The link's own cause, not the driver's "Unknown error".
+    const QString failure = errorOf([&] { first.execute("SELECT 1"); });
+    EXPECT_FALSE(failure.contains("Unknown error")) << failure.toStdString();
+    EXPECT_TRUE(failure.section('|', 1, 1).startsWith("08")) << failure.toStdString();
+    first.close(); // closing a connection whose server died is clean
+    EXPECT_FALSE(first.isOpen());
+    // A port nobody listens on: the driver's own error with the address tried, quickly.
+    second.setLoginTimeout(3);
+    EXPECT_EQ(
+        errorOf([&] { second.open(dead); }),
+        "20009|08S01|Unable to connect: Adaptive Server is unavailable or does not exist (tried 127.0.0.1, port " +
+            port + ")");
+}
 
 TEST_F(SqliteOdbc, StreamsRowsWithNullsAndReportsPastTheEnd)
 {
@@ -60,8 +128,9 @@ TEST_F(SqliteOdbc, StreamsRowsWithNullsAndReportsPastTheEnd)
               "Requested operation requires a current record.");
     EXPECT_EQ(errorOf([&] { rows.moveFirst(); }),
               "0|HY000|MoveFirst needs a buffered record set; this one is forward-only.");
-    EXPECT_EQ(errorOf([&] { rows.field("missing"); }),
-              "3265|HY000|Item cannot be found in the collection corresponding to the requested name or ordinal: missing.");
+    EXPECT_EQ(
+        errorOf([&] { rows.field("missing"); }),
+        "3265|HY000|Item cannot be found in the collection corresponding to the requested name or ordinal: missing.");
 }
 
 TEST_F(SqliteOdbc, BufferedRecordsetsFilterAndRewind)
@@ -98,11 +167,11 @@ TEST_F(SqliteOdbc, AnUncountableQueryStreamsWithoutBeingReadWhole)
 TEST_F(SqliteOdbc, ReadsTypesAndValues)
 {
     Recordset rows = connection.execute("SELECT id, name, price, born, photo, ok FROM items WHERE id = 1");
-    EXPECT_EQ(rows.field("id").type(), 3);
-    EXPECT_EQ(rows.field("name").type(), 200);
-    EXPECT_EQ(rows.field("price").type(), 5);  // this driver reports numeric columns as SQL_DOUBLE
-    EXPECT_EQ(rows.field("born").type(), 135);
-    EXPECT_EQ(rows.field("photo").type(), 128);  // and blobs as SQL_BINARY
+    QStringList types;
+    for (const char* name : {"id", "name", "price", "born", "photo"})
+        types << QString::number(rows.field(name).type());
+    // This driver reports numeric columns as SQL_DOUBLE and blobs as SQL_BINARY.
+    EXPECT_EQ(types.join(","), "3,200,5,135,128");
     EXPECT_EQ(rows.field("id").text(), "1");
     EXPECT_EQ(rows.field("price").text(), "1.5");
     EXPECT_EQ(rows.field("born").text(), "2001-02-03 04:05:06.000");
