@@ -162,7 +162,7 @@ TEST_F(EngineCatalog, AlteredAndDroppedTablesKeepTheCatalogRight)
 }
 
 // A statement is split at DROP and ALTER inside ALTER TABLE, so these answer 102 and 50000 instead.
-TEST_F(EngineCatalog, DISABLED_AlterTableDropsConstraintsAndColumnsAndAltersColumns)
+TEST_F(EngineCatalog, AlterTableDropsConstraintsAndColumnsAndAltersColumns)
 {
     prepare({"CREATE TABLE Orders (OrderID int NOT NULL, CustomerID nchar(5) NULL, Freight money NOT NULL "
              "CONSTRAINT DF_Orders_Freight DEFAULT (0), CONSTRAINT CK_Small CHECK (OrderID < 5))",
