@@ -179,7 +179,7 @@ TEST_F(MainWindow, OneWindowPerCommandAndConnectToAnotherDatabaseReopensTheTable
     EXPECT_TRUE(settings.fileText().contains("Database=HarborArchive\n"));
 }
 
-TEST_F(MainWindow, CancelAfterUsingTheDialogLeavesTheSessionAndWindowsAsTheyWere)
+TEST_F(MainWindow, CancelOrAFailedReconnectionLeavesTheSessionAndWindowsAsTheyWere)
 {
     auto main = connectedMain(harborSource(), "Harbor");
     QPointer<QWidget> tables = main->child("Tables");
@@ -215,10 +215,28 @@ TEST_F(MainWindow, CancelAfterUsingTheDialogLeavesTheSessionAndWindowsAsTheyWere
     ASSERT_EQ(prompts->requests.size(), 1u); // the validation message only
     EXPECT_EQ(prompts->requests[0].text, "User Name must be entered!");
 
+    // A reconnection whose server-management login fails keeps the working connection; the message
+    // carries the driver's text with the address and port tried.
+    ServerAdmin* adminBefore = session().serverAdmin.get();
+    DialogWithFailingAdmin dialog(main.get());
+    dialog.load();
+    fillServerLogin(dialog, harborSource(), "HarborArchive");
+    dialog.cmdCONConnect_Click();
+    ASSERT_EQ(prompts->requests.size(), 2u);
+    EXPECT_TRUE(prompts->requests[1].text.startsWith(
+        "Error...Problems encountered while connecting!\r\nDetails:Unable to connect: Adaptive Server is unavailable "
+        "or does not exist (tried 127.0.0.1, port "))
+        << prompts->requests[1].text.toStdString();
+    EXPECT_FALSE(dialog.LoginOK());
+    EXPECT_EQ(state(*main), before);
+    EXPECT_EQ(session().serverAdmin.get(), adminBefore);
+    EXPECT_TRUE(adminBefore->isConnected() && tables);
+    EXPECT_EQ(session().connection.currentCatalog(), "Harbor"); // still open, still the old database
+
     // Refresh reloads the same database, every window anew, with a table created meanwhile.
     norvane::testing::runBatches("Harbor", {"CREATE TABLE RefreshProbe (Id int)"});
     main->menuCommand("mnuRefresh")->trigger();
-    EXPECT_EQ(prompts->requests.size(), 1u);
+    EXPECT_EQ(prompts->requests.size(), 2u);
     EXPECT_EQ(session().connection.currentCatalog(), "Harbor");
     EXPECT_EQ(state(*main), before);
     EXPECT_FALSE(tables);
@@ -226,31 +244,6 @@ TEST_F(MainWindow, CancelAfterUsingTheDialogLeavesTheSessionAndWindowsAsTheyWere
     auto* list = main->child("Tables")->findChild<QListWidget*>("lstTABTables");
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->findItems("RefreshProbe", Qt::MatchExactly).size(), 1);
-}
-
-TEST_F(MainWindow, AFailedManagementLoginKeepsTheWorkingConnection)
-{
-    auto main = connectedMain(harborSource(), "Harbor");
-    QPointer<QWidget> tables = main->child("Tables");
-    ServerAdmin* adminBefore = session().serverAdmin.get();
-    const QString before = state(*main);
-
-    DialogWithFailingAdmin dialog(main.get());
-    dialog.load();
-    fillServerLogin(dialog, harborSource(), "HarborArchive");
-    dialog.cmdCONConnect_Click();
-    ASSERT_EQ(prompts->requests.size(), 1u);
-    // The driver's text with the address and port tried.
-    EXPECT_TRUE(prompts->requests[0].text.startsWith(
-        "Error...Problems encountered while connecting!\r\nDetails:Unable to connect: Adaptive Server is unavailable "
-        "or does not exist (tried 127.0.0.1, port "))
-        << prompts->requests[0].text.toStdString();
-    EXPECT_FALSE(dialog.LoginOK());
-    EXPECT_EQ(state(*main), before);
-    EXPECT_EQ(session().serverAdmin.get(), adminBefore);
-    EXPECT_TRUE(adminBefore->isConnected());
-    EXPECT_EQ(session().connection.currentCatalog(), "Harbor"); // still open, still the old database
-    EXPECT_TRUE(tables);
 }
 
 TEST_F(MainWindow, RefreshAgainstAStoppedServerThenAGoneServerLeavesTheProgramUsable)

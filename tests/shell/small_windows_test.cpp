@@ -98,9 +98,6 @@ TEST(TipsWindow, TheFirstTipIsRandomThenNextStepsAndWraps)
     EXPECT_EQ(tip.currentPosition(), 1);
     QTest::keyClick(tip.lblTipText, Qt::Key_Return);
     EXPECT_FALSE(tip.isVisible());
-    tip.show();
-    QTest::keyClick(tip.lblTipText, Qt::Key_Escape);
-    EXPECT_FALSE(tip.isVisible());
 
     frmSplash splash; // any key closes the splash window
     splash.show();
