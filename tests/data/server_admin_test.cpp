@@ -95,26 +95,6 @@ TEST_F(ServerAdminTest, LogsInAndOffAndListsDatabasesAndObjects)
     EXPECT_TRUE(namesOf(admin->views("HarborArchive")).isEmpty());
 }
 
-TEST_F(ServerAdminTest, CountsRowsAndFindsTablesByNameAndOwner)
-{
-    EXPECT_EQ(admin->tableRows("Harbor", "Customers"), 500);
-    EXPECT_EQ(admin->tableRows("Harbor", "Orders", "dbo"), 501);
-    EXPECT_EQ(admin->tableRows("Harbor", "Order Details"), 2505);
-    EXPECT_EQ(admin->tableRows("HarborArchive", "Customers"), 20);
-    const CatalogObject orders = admin->table("Harbor", "Orders", "dbo");
-    EXPECT_EQ(orders.Name + "|" + orders.Owner + "|" + QString::number(orders.SystemObject), "Orders|dbo|0");
-    EXPECT_EQ(admin->view("Harbor", "OrderSummary").Owner, "dbo");
-    try {
-        admin->table("Harbor", "NoSuchTable");
-        ADD_FAILURE() << "no error for an unknown table";
-    } catch (const DbError& error) {
-        EXPECT_EQ(error.nativeError(), 208);
-        EXPECT_EQ(error.description(), "Invalid object name 'NoSuchTable' in database 'Harbor'.");
-    }
-    EXPECT_THROW(admin->table("Harbor", "Orders", "nobody"), DbError);
-    EXPECT_THROW(admin->table("Harbor", "CurrentProducts"), DbError); // a view is not a table
-}
-
 TEST_F(ServerAdminTest, ColumnsCarryEveryProperty)
 {
     QStringList orders;
@@ -165,7 +145,6 @@ TEST_F(ServerAdminTest, ScriptsRecreateEveryTableOnAnotherDatabase)
     for (const QString& table : kHarborTables) {
         // The catalog of the copy scripts to the very same text.
         EXPECT_EQ(admin->Script("AdminScratch", table), admin->Script("Harbor", table)) << table.toStdString();
-        EXPECT_EQ(admin->tableRows("AdminScratch", table), 0) << table.toStdString();
     }
     const TableDefinition details = admin->tableDefinition("AdminScratch", "Order Details");
     EXPECT_EQ(details.checks.size(), 2u); // the named one and the one the server named
@@ -209,7 +188,6 @@ TEST_F(ServerAdminTest, ScriptsEveryKindOfConstraintOfATableWithAnAwkwardName)
         "[dbo].[Parent] ([Id])\r\nGO\r\n\r\n"
         "ALTER TABLE [dbo].[O'Brien [Keys]]] ADD CONSTRAINT [DF_Ratio] DEFAULT (1) FOR [Ratio]\r\nGO\r\n\r\n"
         "ALTER TABLE [dbo].[O'Brien [Keys]]] ADD CONSTRAINT [CK_Ratio] CHECK ([Ratio] > 0)\r\nGO\r\n\r\n");
-    EXPECT_EQ(admin->tableRows("AdminKeys", "O'Brien [Keys]"), 0);
     // A unique key is no primary key.
     EXPECT_EQ(columnOf("AdminKeys", "O'Brien [Keys]", "Code"), "2 Code nchar 4 0,0 NOT NULL");
 }
