@@ -45,10 +45,8 @@ protected:
 TEST(SandboxOdbc, ReadsTheServerAndReportsItsErrorsWithNumberStateAndText)
 {
     Connection connection;
-    connection.open(test::sharedSampleSandbox().connectionString("master"));
-    EXPECT_EQ(connection.property("Server Name") + "|" + connection.property("Current Catalog"), "SANDBOX|master");
-    connection.executeCommand("USE Harbor");
-    EXPECT_EQ(connection.currentCatalog(), "Harbor");
+    connection.open(test::sharedSampleSandbox().connectionString("Harbor"));
+    EXPECT_EQ(connection.property("Server Name") + "|" + connection.property("Current Catalog"), "SANDBOX|Harbor");
     EXPECT_EQ(errorOf([&] { connection.execute("SELECT * FROM NoSuchTable"); }),
               "208|42S02|Invalid object name 'NoSuchTable'.");
     // A batch that starts with a plain name calls a procedure of that name.
