@@ -23,13 +23,6 @@ using norvane::testing::RecordingPrompts;
 
 namespace {
 
-QString question(int rows)
-{
-    return QString("This contains %1 rows..\r\nDo you want to Display them all?\r\n"
-                   "[Click No to display only 500 rows]")
-        .arg(rows);
-}
-
 QStringList headings(const QTreeWidget& list)
 {
     QStringList texts;
@@ -164,7 +157,8 @@ TEST_F(CatalogHelpers, ShowRowsCountsFirstAndAsksAboutMoreThanFiveHundredRows)
     ASSERT_EQ(prompts->requests.size(), 1u);
     const PromptRequest& asked = prompts->requests[0];
     EXPECT_EQ(asked.kind, PromptRequest::Kind::Question);
-    EXPECT_EQ(asked.text, question(501));
+    EXPECT_EQ(asked.text, "This contains 501 rows..\r\nDo you want to Display them all?\r\n"
+                          "[Click No to display only 500 rows]");
     EXPECT_EQ(asked.buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(list.topLevelItemCount(), 501);
 
@@ -231,12 +225,13 @@ TEST(CatalogHelpersStatus, HeadingClicksSortWithoutRegardToCaseAndShowTheArrowOf
                            new QTreeWidgetItem(QStringList{"Alpha", "Zurich"}),
                            new QTreeWidgetItem(QStringList{"gamma", "athens"})});
     auto arrows = [&] {
-        QString text;
-        for (int column : {0, 1}) {
-            const qint64 key = list.headerItem()->icon(column).cacheKey();
-            text += key == up.cacheKey() ? "up " : key == down.cacheKey() ? "down " : "- ";
-        }
-        return text;
+        const qint64 first = list.headerItem()->icon(0).cacheKey(), second = list.headerItem()->icon(1).cacheKey();
+        return QString(first == up.cacheKey()     ? "up "
+                       : first == down.cacheKey() ? "down "
+                                                  : "- ") +
+               (second == up.cacheKey()     ? "up "
+                : second == down.cacheKey() ? "down "
+                                            : "- ");
     };
     // Another heading keeps the direction; the same heading again flips it.
     const struct {

@@ -113,12 +113,10 @@ TEST_F(LoginDialog, ValidationNamesTheMissingInputAndMovesTheFocus)
     dialog->cmdCONConnect->click();
     EXPECT_TRUE(dialog->cboCONDatabase->hasFocus());
     EXPECT_EQ(dialog->cboCONDatabase->currentText(), "");
-    EXPECT_GT(dialog->cboCONDatabase->count(), 0);
 
     // Integrated security disables the user box; the test still applies and no control takes the focus.
     dialog->cboCONDatabase->setEditText("Harbor");
     dialog->chkWindows->click();
-    EXPECT_TRUE(dialog->inputs().useWindowsAuth);
     EXPECT_FALSE(dialog->txtCONUserName->isEnabled() || dialog->txtCONPassword->isEnabled());
     dialog->txtCONUserName->clear();
     dialog->cmdSQLCancel->setFocus();
