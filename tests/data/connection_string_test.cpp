@@ -50,18 +50,18 @@ TEST(ConnectionString, QuotesValuesThatOdbcSyntaxWouldSplit)
 
 TEST(ConnectionString, RejectsMalformedStringsWithAReadableError)
 {
-    auto messageOf = [](const QString& text) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "it is empty."},
+        {"nonsense", "\"nonsense\" has no Key=Value part."},
+        {"Provider=SQLOLEDB.1;User ID=sa;Pwd=;Initial Catalog=x;Data Source=", "the Data Source names no server."},
+        {"Provider=SQLOLEDB.1;User ID=sa;Pwd=;Initial Catalog=x;Data Source=host,99999",
+         "the port \"99999\" is not a number from 1 to 65535."}};
+    for (const auto& [text, message] : cases) {
         try {
             toOdbcConnectionString(text);
+            ADD_FAILURE() << "no error for " << text;
         } catch (const DbError& error) {
-            return error.description();
+            EXPECT_EQ(error.description(), QString("Invalid connection string: ") + message);
         }
-        return QString("no error");
-    };
-    EXPECT_EQ(messageOf(""), "Invalid connection string: it is empty.");
-    EXPECT_EQ(messageOf("nonsense"), "Invalid connection string: \"nonsense\" has no Key=Value part.");
-    EXPECT_EQ(messageOf("Provider=SQLOLEDB.1;User ID=sa;Pwd=;Initial Catalog=x;Data Source="),
-              "Invalid connection string: the Data Source names no server.");
-    EXPECT_EQ(messageOf("Provider=SQLOLEDB.1;User ID=sa;Pwd=;Initial Catalog=x;Data Source=host,99999"),
-              "Invalid connection string: the port \"99999\" is not a number from 1 to 65535.");
+    }
 }

@@ -33,11 +33,7 @@ protected:
         systemSources.open(QIODevice::ReadWrite);
         systemSources.setFileTime(QDateTime::currentDateTime().addSecs(2), QFileDevice::FileModificationTime);
     }
-    static void TearDownTestSuite()
-    {
-        test::PrivateOdbcConfig::instance().writeDataSources(QString());
-        ShellFixture::TearDownTestSuite();
-    }
+    static void TearDownTestSuite() { test::PrivateOdbcConfig::instance().writeDataSources(QString()); }
 
     // A loaded dialog, shown and active so focus moves as it would for the user.
     static std::unique_ptr<frmLogin> shownDialog()

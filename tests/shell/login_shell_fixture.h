@@ -76,7 +76,6 @@ protected:
         probe.bind(QHostAddress::LocalHost, 0);
         qputenv("NORVANE_BROWSER_PORT", QByteArray::number(probe.localPort()));
     }
-    static void TearDownTestSuite() { confDir.reset(); }
     void SetUp() override { resetSessionForTests(); }
     void TearDown() override
     {
