@@ -29,11 +29,9 @@ protected:
     {
         test::PrivateOdbcConfig::instance();
         connection.open("Driver=SQLite3;Database=" + directory.filePath("data.db"));
-        connection.executeCommand("CREATE TABLE items (id integer, name varchar(20), price numeric(10,2), "
-                                  "born datetime, photo blob, ok bit)");
-        connection.executeCommand("INSERT INTO items VALUES (1, 'one', 1.50, '2001-02-03 04:05:06', x'DEAD', 1)");
-        connection.executeCommand("INSERT INTO items VALUES (2, NULL, NULL, NULL, NULL, 0)");
-        connection.executeCommand("INSERT INTO items VALUES (3, 'three', 3.25, NULL, NULL, NULL)");
+        connection.executeCommand("CREATE TABLE items (id integer, name varchar(20))");
+        for (const char* values : {"1, 'one'", "2, NULL", "3, 'three'"})
+            connection.executeCommand(QString("INSERT INTO items VALUES (%1)").arg(values));
     }
 
     QTemporaryDir directory;
