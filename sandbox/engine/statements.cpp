@@ -106,6 +106,22 @@ private:
         return isWordIn(tokens_[at + 1], {"PROCEDURE", "PROC", "VIEW", "FUNCTION", "TRIGGER"});
     }
 
+    // For ALTER TABLE [db.][owner.]name, the index of the token after the name; 0 otherwise.
+    std::size_t alterTableAction(std::size_t from) const
+    {
+        if (!tokens_[from].isWord("TABLE"))
+            return 0;
+        std::size_t i = from + 1;
+        if (tokens_[i].isName())
+            ++i;
+        while (tokens_[i].isSymbol(".")) {  // Harbor..Orders leaves a part out
+            ++i;
+            if (tokens_[i].isName())
+                ++i;
+        }
+        return i;
+    }
+
     // The index of the first token after the statement (or condition) starting at 'from'.
     std::size_t scanEnd(std::size_t from, bool condition) const
     {
@@ -115,6 +131,7 @@ private:
         const bool isAlter = !condition && head.isWord("ALTER");
         const bool isCreate = !condition && head.isWord("CREATE");
         const bool isPermission = !condition && isWordIn(head, {"GRANT", "REVOKE", "DENY"});
+        const std::size_t alterTableActionAt = isAlter ? alterTableAction(from) : 0;
         bool insertHasSource = false;
         bool updateHasSet = false;
         int depth = 0;
@@ -167,6 +184,9 @@ private:
             // REFERENCES ... ON DELETE / ON UPDATE inside CREATE or ALTER TABLE; elsewhere (SET NOCOUNT ON
             // UPDATE ...) the word starts the next statement.
             if ((t.isWord("DELETE") || t.isWord("UPDATE")) && previous.isWord("ON") && (isAlter || isCreate))
+                continue;
+            // ALTER TABLE t DROP CONSTRAINT ... / ALTER COLUMN ...: the action word follows the table name.
+            if (i == alterTableActionAt && isWordIn(t, {"DROP", "ALTER"}))
                 continue;
             if (t.isWord("ROLLBACK") && previous.isWord("WITH"))  // ALTER DATABASE ... WITH ROLLBACK IMMEDIATE
                 continue;

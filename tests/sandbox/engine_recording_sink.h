@@ -1,9 +1,15 @@
 #pragma once
-// Test helpers for the engine: a ResultSink that records everything in order, and a
-// fixture with an Engine on a fresh temporary data directory.
+// The engine on a fresh data directory, and everything a batch reports rendered as one text, in order:
+//   [name type, ...]       a result's columns: char and binary types with their length, decimal and numeric
+//                          with precision and scale, "?" after a nullable column; only their count, [N], when
+//                          headings is off
+//   a|b|NULL|0x0AFF        a row; a value's trailing blanks are shown as {+N}
+//   (N rows)               the count of a statement that sent no rows
+//   Msg N, Level L: text   a message (", Procedure P" when a procedure sent it)
+//   [database a -> b]      a change of the current database
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <random>
@@ -11,64 +17,98 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/value_text.h"
 
 namespace sandbox::test {
 
-struct RecordedResult {
-    std::vector<ResultColumn> columns;
-    std::vector<std::vector<Value>> rows;
-};
-
-struct RecordedDone {
-    std::optional<std::int64_t> rowCount;
-    bool failed = false;
-};
-
-class RecordingSink final : public ResultSink {
+class Transcript : public ResultSink {
 public:
-    void beginResult(const std::vector<ResultColumn>& columns) override { results.push_back({columns, {}}); }
+    explicit Transcript(bool headings = true) : headings(headings) {}
+
+    void beginResult(const std::vector<ResultColumn>& columns) override
+    {
+        inResult = true;
+        if (!headings)
+            return add("[" + std::to_string(columns.size()) + "]");
+        std::string line = "[";
+        for (const ResultColumn& c : columns)
+            line += (line.size() > 1 ? ", " : "") + (c.name.empty() ? "" : c.name + " ") + typeText(c.type);
+        add(line + "]");
+    }
     void row(const std::vector<Value>& values) override
     {
-        results.back().rows.push_back(values);
-        if (cancelAfterRows > 0 && ++rowsSeen >= cancelAfterRows)
-            cancel = true;
+        std::string line;
+        for (std::size_t i = 0; i < values.size(); ++i)
+            line += (i ? "|" : "") + cell(values[i]);
+        add(line);
     }
-    void message(const ServerMessage& m) override { messages.push_back(m); }
-    void databaseChanged(const std::string& from, const std::string& to) override { changes.emplace_back(from, to); }
-    void statementDone(std::optional<std::int64_t> rowCount, bool failed) override { dones.push_back({rowCount, failed}); }
-    bool cancelled() const override { return cancel; }
-
-    // The errors (severity > 10) as "number: text".
-    std::vector<std::string> errors() const
+    void message(const ServerMessage& m) override
     {
-        std::vector<std::string> list;
-        for (const ServerMessage& m : messages)
-            if (m.severity > 10)
-                list.push_back(std::to_string(m.number) + ": " + m.text);
-        return list;
+        errors += m.severity > 10;
+        ++messages;
+        add("Msg " + std::to_string(m.number) + ", Level " + std::to_string(m.severity) +
+            (m.procName.empty() ? "" : ", Procedure " + m.procName) + ": " + m.text);
+    }
+    void databaseChanged(const std::string& from, const std::string& to) override
+    {
+        add("[database " + from + " -> " + to + "]");
+    }
+    void statementDone(std::optional<std::int64_t> rowCount, bool) override
+    {
+        if (rowCount && !inResult)
+            add("(" + std::to_string(*rowCount) + " rows)");
+        inResult = false;
+    }
+    bool cancelled() const override { return cancelAfterMessages > 0 && messages >= cancelAfterMessages; }
+
+    static std::string typeText(const ColumnType& type)
+    {
+        const SqlType t = type.type;
+        std::string text = typeName(t);
+        if (t == SqlType::Char || t == SqlType::VarChar || t == SqlType::NChar || t == SqlType::NVarChar ||
+            t == SqlType::Binary || t == SqlType::VarBinary)
+            text += "(" + std::to_string(type.length) + ")";
+        else if (t == SqlType::Decimal || t == SqlType::Numeric)
+            text += "(" + std::to_string(type.precision) + "," + std::to_string(type.scale) + ")";
+        return text + (type.nullable ? "?" : "");
+    }
+    static std::string cell(const Value& value)
+    {
+        if (const auto* s = std::get_if<std::string>(&value)) {
+            const std::size_t end = s->find_last_not_of(' ') + 1; // npos + 1 == 0: all blanks
+            return end == s->size() ? *s : s->substr(0, end) + "{+" + std::to_string(s->size() - end) + "}";
+        }
+        if (const auto* i = std::get_if<std::int64_t>(&value))
+            return std::to_string(*i);
+        if (const auto* d = std::get_if<double>(&value)) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%.15g", *d);
+            return text;
+        }
+        if (std::holds_alternative<Null>(value))
+            return "NULL";
+        std::string hex = "0x";
+        for (std::uint8_t byte : std::get<Bytes>(value))
+            hex += {"0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 15]};
+        return hex;
     }
 
-    std::vector<RecordedResult> results;
-    std::vector<ServerMessage> messages;
-    std::vector<std::pair<std::string, std::string>> changes;
-    std::vector<RecordedDone> dones;
-    bool cancel = false;
-    int cancelAfterRows = 0;
-    int rowsSeen = 0;
+    const bool headings;
+    std::string text;
+    int errors = 0;
+    int messages = 0;
+    int cancelAfterMessages = 0; // asks to stop once this many messages came
+
+private:
+    bool inResult = false;
+    void add(const std::string& line) { text += (text.empty() ? "" : "\n") + line; }
 };
 
-inline std::string text(const Value& v)
-{
-    if (const auto* s = std::get_if<std::string>(&v))
-        return *s;
-    if (const auto* i = std::get_if<std::int64_t>(&v))
-        return std::to_string(*i);
-    if (std::holds_alternative<Null>(v))
-        return "NULL";
-    if (const auto* d = std::get_if<double>(&v))
-        return std::to_string(*d);
-    return "<bytes>";
-}
+// One statement (or batch) and the whole transcript it must give.
+struct Case {
+    std::string sql;
+    std::string expected;
+};
 
 class EngineTest : public ::testing::Test {
 protected:
@@ -88,38 +128,34 @@ protected:
         std::filesystem::remove_all(directory, ignored);
     }
 
-    // Runs a batch and fails the test on any error.
-    RecordingSink run(const std::string& sql)
+    std::string run(const std::string& sql, EngineSession* on = nullptr)
     {
-        RecordingSink sink;
-        session->executeBatch(sql, sink);
-        EXPECT_TRUE(sink.errors().empty()) << sql << "\n" << (sink.errors().empty() ? "" : sink.errors()[0]);
-        return sink;
+        Transcript transcript(headings);
+        (on ? on : session.get())->executeBatch(sql, transcript);
+        return transcript.text;
     }
-    // Runs a batch that is expected to fail; returns its errors.
-    std::vector<std::string> fail(const std::string& sql)
+    // Batches that set a test up: any error fails the test.
+    void prepare(const std::vector<std::string>& batches)
     {
-        RecordingSink sink;
-        session->executeBatch(sql, sink);
-        return sink.errors();
-    }
-    // First column of every row of the batch's only (last) result, as text.
-    std::vector<std::string> column(const std::string& sql, std::size_t index = 0)
-    {
-        RecordingSink sink = run(sql);
-        std::vector<std::string> values;
-        if (sink.results.empty()) {
-            ADD_FAILURE() << "no result for " << sql;
-            return values;
+        for (const std::string& sql : batches) {
+            Transcript transcript;
+            session->executeBatch(sql, transcript);
+            EXPECT_EQ(transcript.errors, 0) << sql << "\n" << transcript.text;
         }
-        for (const auto& row : sink.results.back().rows)
-            values.push_back(text(row.at(index)));
-        return values;
+    }
+    // Runs the cases in order on the test's session; a failure names its statement.
+    void expectTranscripts(const std::vector<Case>& cases)
+    {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.sql);
+            EXPECT_EQ(run(c.sql), c.expected);
+        }
     }
 
+    bool headings = true; // results of run() and expectTranscripts() start with their columns
     std::filesystem::path directory;
     std::unique_ptr<Engine> engine;
     std::unique_ptr<EngineSession> session;
 };
 
-}  // namespace sandbox::test
+} // namespace sandbox::test

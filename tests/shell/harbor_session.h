@@ -37,9 +37,9 @@ inline void runBatches(const QString& database, const QStringList& batches)
 inline void createScratchDatabase(const QString& name)
 {
     runBatches(QStringLiteral("master"),
-               {QStringLiteral("IF EXISTS (SELECT name FROM master..sysdatabases WHERE name = N'") + name
-                    + QStringLiteral("') DROP DATABASE [") + name + QStringLiteral("]"),
+               {QStringLiteral("IF EXISTS (SELECT name FROM master..sysdatabases WHERE name = N'") + name +
+                    QStringLiteral("') DROP DATABASE [") + name + QStringLiteral("]"),
                 QStringLiteral("CREATE DATABASE [") + name + QStringLiteral("]")});
 }
 
-}  // namespace norvane::testing
+} // namespace norvane::testing

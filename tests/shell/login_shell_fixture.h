@@ -1,19 +1,24 @@
 #pragma once
-// A fixture for tests of the start-up sequence and the main window: the shared Harbor sandbox,
-// private ODBC, FreeTDS and settings files, a recording prompt service, and helpers that answer
-// the connection dialog while it is shown modally.
+// A fixture for tests of the connection dialog, the start-up sequence and the main window: the
+// shared Harbor sandbox, private ODBC, FreeTDS and settings files, a recording prompt service, and
+// helpers that answer the connection dialog while it is shown modally.
 #include "app/program_windows.h"
-#include "login_test_support.h"
+#include "qt_test_application.h"
 #include "recording_prompts.h"
 #include "shell/frmLogin.h"
 #include "shell/frmMain.h"
+#include "shell/login_settings.h"
 #include "support/qt_printers.h"
+#include "support/sandbox_process.h"
 #include "support/session_reset.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QUdpSocket>
 
@@ -31,31 +36,52 @@ inline WindowRegistry programWindows()
     return windows;
 }
 
+// Points the per-user settings at a fresh directory for the life of the object.
+class PrivateSettings {
+public:
+    PrivateSettings() { QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_.path()); }
+    QString fileName() const { return dir_.filePath("Norvane/Norvane.ini"); }
+    QByteArray fileText() const
+    {
+        QFile file(fileName());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void write(const QByteArray& text) const
+    {
+        QDir().mkpath(dir_.filePath("Norvane"));
+        QFile file(fileName());
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(text);
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
 class ShellFixture : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
+    // freetds.conf holds the text; no SQL Server Browser answers (a closed loopback port).
+    static void SetUpTestSuite() { setUpServers(QByteArray()); }
+    static void setUpServers(const QByteArray& freeTdsConf)
     {
-        testApplication();
         test::PrivateOdbcConfig::instance();
         test::sharedSampleSandbox();
         confDir = std::make_unique<QTemporaryDir>();
         QFile conf(confDir->filePath("freetds.conf"));
         conf.open(QIODevice::WriteOnly);
+        conf.write(freeTdsConf);
         conf.close();
         qputenv("FREETDSCONF", conf.fileName().toUtf8());
-        // No browser on this port: a closed loopback port, so the dialog need not wait for an answer.
         QUdpSocket probe;
         probe.bind(QHostAddress::LocalHost, 0);
         qputenv("NORVANE_BROWSER_PORT", QByteArray::number(probe.localPort()));
-    }
-    static void TearDownTestSuite()
-    {
-        confDir.reset();
     }
     void SetUp() override { resetSessionForTests(); }
     void TearDown() override
     {
         resetSessionForTests();
+        session().loginTimeoutSeconds = 15;
+        session().queryTimeoutSeconds = 30;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
@@ -104,4 +130,4 @@ protected:
     static inline std::unique_ptr<QTemporaryDir> confDir;
 };
 
-}  // namespace norvane::testing
+} // namespace norvane::testing

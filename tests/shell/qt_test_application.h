@@ -1,6 +1,6 @@
 #pragma once
 // One QApplication for the whole test program, made before the first test and
-// destroyed after the last. Include from exactly one source file per program.
+// destroyed after the last; the inline variable registers it once however many files include this.
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -21,7 +21,6 @@ private:
     std::unique_ptr<QApplication> m_app;
 };
 
-inline const auto* const qtApplicationEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+inline const auto* const qtApplicationEnvironment = ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
 
-}  // namespace norvane::testing
+} // namespace norvane::testing

@@ -17,55 +17,39 @@ namespace norvane::testing {
 class RecordingPrompts : public Prompts {
 public:
     std::vector<PromptRequest> requests;
-    std::deque<PromptAnswer> answers;  // used front first
+    std::deque<PromptAnswer> answers; // used front first
 
+    // With no queued answer: OK for a message, otherwise the cautious choice (Cancel, then No),
+    // and no file chosen.
     PromptAnswer ask(QWidget*, const PromptRequest& request) override
     {
         requests.push_back(request);
-        if (!answers.empty()) {
-            PromptAnswer answer = answers.front();
-            answers.pop_front();
-            return answer;
-        }
-        return unansweredAnswer(request);
-    }
-
-    // With no queued answer: OK for a message, otherwise the cautious choice
-    // (Cancel, then No), and no file chosen.
-    static PromptAnswer unansweredAnswer(const PromptRequest& request)
-    {
         PromptAnswer answer;
         answer.filterIndex = request.filterIndex;
-        if (request.kind == PromptRequest::Kind::SaveFile || request.kind == PromptRequest::Kind::OpenFile)
+        if (!answers.empty()) {
+            answer = answers.front();
+            answers.pop_front();
+        } else if (request.kind == PromptRequest::Kind::SaveFile || request.kind == PromptRequest::Kind::OpenFile ||
+                   request.buttons.testFlag(QMessageBox::Cancel)) {
             answer.button = QMessageBox::Cancel;
-        else if (request.buttons.testFlag(QMessageBox::Cancel))
-            answer.button = QMessageBox::Cancel;
-        else if (request.buttons.testFlag(QMessageBox::No))
+        } else if (request.buttons.testFlag(QMessageBox::No)) {
             answer.button = QMessageBox::No;
-        else
-            answer.button = QMessageBox::Ok;
+        }
         return answer;
     }
 
     // Installs a recorder for the life of this object; the real dialogs come back after.
     class Installed {
     public:
-        Installed()
-        {
-            auto recorder = std::make_unique<RecordingPrompts>();
-            m_recorder = recorder.get();
-            setPrompts(std::move(recorder));
-        }
+        Installed() : m_recorder(new RecordingPrompts) { setPrompts(std::unique_ptr<Prompts>(m_recorder)); }
         ~Installed() { setPrompts(nullptr); }
         Installed(const Installed&) = delete;
         Installed& operator=(const Installed&) = delete;
-
         RecordingPrompts* operator->() const { return m_recorder; }
-        RecordingPrompts& operator*() const { return *m_recorder; }
 
     private:
-        RecordingPrompts* m_recorder = nullptr;  // owned by the prompt service while installed
+        RecordingPrompts* m_recorder; // owned by the prompt service while installed
     };
 };
 
-}  // namespace norvane::testing
+} // namespace norvane::testing

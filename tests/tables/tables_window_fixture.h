@@ -1,46 +1,23 @@
 #pragma once
-// The table explorer against the Harbor sample: a connected session with its
-// server-management object, the status texts written, and answers to prompts.
-#include "shell/catalog_helpers.h"
-#include "shell/harbor_session.h"
-#include "shell/qt_test_application.h"
-#include "shell/recording_prompts.h"
-#include "shell/session.h"
-#include "support/qt_printers.h"
+// The table explorer's tests: the session on the Harbor sample with its
+// server-management object, and reading the window's panes back as text.
 #include "tables/frmTables.h"
-#include "support/session_reset.h"
 
-#include <QListWidget>
-#include <QTableWidget>
-#include <QTreeWidget>
+#include "support/code_window_capture.h"
+#include "window_fixture.h"
 
-#include <gtest/gtest.h>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
 
 namespace norvane::testing {
 
-class TablesWindowTest : public ::testing::Test {
+class TablesWindow : public WindowTest {
 protected:
     void SetUp() override
     {
-        connectSessionTo(QStringLiteral("Harbor"));
-        session().serverAdmin = std::make_unique<ServerAdmin>();
-        session().serverAdmin->connect(test::sharedSampleSandbox().dataSource(), QStringLiteral("sa"), QString());
-        setStatusSink([this](const QString& text) { statusTexts << text; });
-    }
-    void TearDown() override
-    {
-        setStatusSink(nullptr);
-        if (session().serverAdmin)
-            session().serverAdmin->disconnect();
-        resetSessionForTests();
-    }
-
-    template <typename T>
-    static T* control(const QWidget& window, const char* name)
-    {
-        T* found = window.findChild<T*>(QString::fromUtf8(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
+        WindowTest::SetUp();
+        logInServerAdmin();
     }
 
     // Selects the table in the list and shows it, as Enter in the list does.
@@ -52,38 +29,35 @@ protected:
         list->setCurrentItem(found.first());
         window.ShowTable();
     }
-
-    static QStringList entries(const QListWidget* list)
+    static QStringList columns(const frmTables& window)
+    {
+        return gridRows(control<QTableWidget>(window, "flxTABColumns"));
+    }
+    static QListWidget* relationList(const frmTables& window, int index)
+    {
+        return control<QListWidget>(window, QString("lstRight%1").arg(index).toUtf8().constData());
+    }
+    // Each relation list as its label, then its entries.
+    static QStringList relations(const frmTables& window)
     {
         QStringList texts;
-        for (int row = 0; row < list->count(); ++row)
-            texts << list->item(row)->text();
+        int index = 0;
+        for (const char* label :
+             {"lblTABReferring", "lblTABReferred", "lblTABConstraints", "lblTABTriggers", "lblTABDepend"})
+            texts << text(window, label) + " = " + entries(relationList(window, index++)).join(", ");
         return texts;
     }
-
-    // The grid's rows, cells joined by " | ".
-    static QStringList gridRows(const QTableWidget* grid)
+    // Chooses the row mode (0: all rows, 1: the first ten).
+    static void setMode(const frmTables& window, int mode)
     {
-        QStringList rows;
-        for (int row = 0; row < grid->rowCount(); ++row) {
-            QStringList cells;
-            for (int column = 0; column < grid->columnCount(); ++column)
-                cells << (grid->item(row, column) ? grid->item(row, column)->text() : QStringLiteral("<none>"));
-            rows << cells.join(QStringLiteral(" | "));
-        }
-        return rows;
+        control<QRadioButton>(window, QString("optTABMode%1").arg(mode).toUtf8().constData())->setChecked(true);
     }
-
-    static QStringList headings(const QTableWidget* grid)
+    // Chooses the statement kind and presses Generate; returns what the code window showed.
+    static test::ShownCode generate(const frmTables& window, int kind)
     {
-        QStringList texts;
-        for (int column = 0; column < grid->columnCount(); ++column)
-            texts << grid->horizontalHeaderItem(column)->text();
-        return texts;
+        control<QRadioButton>(window, QString("optStmt%1").arg(kind).toUtf8().constData())->setChecked(true);
+        return test::captureCodeWindow([&] { control<QPushButton>(window, "cmdGenerate")->click(); });
     }
-
-    QStringList statusTexts;
-    RecordingPrompts::Installed prompts;
 };
 
-}  // namespace norvane::testing
+} // namespace norvane::testing

@@ -1,17 +1,20 @@
 #pragma once
-// What the views, stored procedures and functions window tests share: the
-// session on the sample database, the status texts written, the recorded
-// message boxes, and finding controls by name.
+// What the window tests share: the session on a database of the shared sample
+// sandbox, the status texts written, the recorded message boxes, and reading
+// the windows' controls back as text.
 #include "shell/catalog_helpers.h"
 #include "shell/harbor_session.h"
 #include "shell/qt_test_application.h"
 #include "shell/recording_prompts.h"
+#include "shell/session.h"
 #include "support/qt_printers.h"
 #include "support/session_reset.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -20,19 +23,18 @@
 
 namespace norvane::testing {
 
-// A Visual Basic calling text: the command's set-up lines, the given lines, then the closing lines.
-inline QString vbCallText(const QString& procedure, const QString& lines)
+// Logs the session's server-management object in to the shared sample sandbox.
+inline void logInServerAdmin()
 {
-    return "Dim objCMD As ADODB.Command\rSet objCMD = New ADODB.Command\rWith objCMD\r\t.ActiveConnection = ?\r"
-           "\t.CommandType = adCmdStoredProc\r\t.CommandText = \"" +
-           procedure + "\" \r" + lines + "End With\rSet objCMD = Nothing";
+    session().serverAdmin = std::make_unique<ServerAdmin>();
+    session().serverAdmin->connect(test::sharedSampleSandbox().dataSource(), QStringLiteral("sa"), QString());
 }
 
-class ObjectWindowTest : public ::testing::Test {
+class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        connectSessionTo("Harbor");
+        connectSessionTo(QStringLiteral("Harbor"));
         setStatusSink([this](const QString& text) { statusTexts << text; });
     }
     void TearDown() override
@@ -43,10 +45,11 @@ protected:
 
     template <typename T> static T* control(const QWidget& window, const char* name)
     {
-        T* found = window.findChild<T*>(name);
+        T* found = window.findChild<T*>(QString::fromUtf8(name));
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
+    static QString text(const QWidget& window, const char* label) { return control<QLabel>(window, label)->text(); }
 
     // Types the start of a name into the find box and presses Enter.
     static void typeAndEnter(const QWidget& window, const char* findBox, const QString& start)
@@ -63,6 +66,7 @@ protected:
         window.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
         list->setCurrentRow(row);
+        list->scrollToItem(list->currentItem());
         const QPoint centre = list->visualItemRect(list->currentItem()).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
         const QString tip = list->toolTip();
@@ -77,7 +81,6 @@ protected:
             texts << list->item(row)->text();
         return texts;
     }
-
     static QString selectedEntry(const QListWidget* list)
     {
         const QList<QListWidgetItem*> selected = list->selectedItems();
@@ -106,8 +109,28 @@ protected:
         return texts;
     }
 
+    // Every message box so far: "Critical: text", "Information: text", ... ("text" without an icon).
+    QStringList messages() const
+    {
+        static const QMap<QMessageBox::Icon, QString> icons = {{QMessageBox::Information, "Information: "},
+                                                               {QMessageBox::Critical, "Critical: "},
+                                                               {QMessageBox::Question, "Question: "}};
+        QStringList shown;
+        for (const PromptRequest& request : prompts->requests)
+            shown << icons.value(request.icon) + request.text;
+        return shown;
+    }
+    // The message was a critical one that starts with the sentence and goes on with the server's words.
+    void expectFailure(std::size_t index, const QString& start) const
+    {
+        ASSERT_GT(prompts->requests.size(), index);
+        EXPECT_EQ(prompts->requests[index].icon, QMessageBox::Critical);
+        EXPECT_TRUE(prompts->requests[index].text.startsWith(start)) << prompts->requests[index].text.toStdString();
+        EXPECT_GT(prompts->requests[index].text.size(), start.size() + 5) << "the server's description follows";
+    }
+
     QStringList statusTexts;
     RecordingPrompts::Installed prompts;
 };
 
-}  // namespace norvane::testing
+} // namespace norvane::testing
