@@ -425,7 +425,6 @@ TEST(TdsFuzz, LiveServerSurvivesGarbageAndStillServes)
     static constexpr std::uint8_t types[] = {0x01, 0x02, 0x03, 0x06, 0x07, 0x0E, 0x10, 0x11, 0x12, 0x04, 0xFF};
     for (int i = 0; i < 1000; ++i) {
         RawClient client(server.port());
-        ASSERT_TRUE(client.connected());
         const int mode = i % 4;
         if (mode == 0) {
             client.sendRaw(randomBytes(random, 300));

@@ -1,26 +1,21 @@
-// The norvane-sandbox program through unixODBC and FreeTDS: TDS versions, command line, SQL Browser, backup
+// The norvane-sandbox program through unixODBC and FreeTDS: TDS versions, command line, backup
 // progress, single-user databases, one server per data folder, idle sessions, and hostile statements and
-// sessions: deep nesting, runaway results and chains, attention, lost clients, SIGTERM and locking.
+// sessions: deep nesting, runaway results and chains, attention, lost clients, SIGTERM, locking, refusals.
 #include <gtest/gtest.h>
 
 #include <sql.h>
 #include <sqlext.h>
 
-#include <arpa/inet.h>
 #include <cstdio>
 #include <fstream>
 #include <functional>
 #include <future>
-#include <netinet/in.h>
 #include <optional>
-#include <poll.h>
 #include <set>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
 
 #include "support/sandbox_process.h"
-#include "tds/socket.h"
 #include "tds_test_support.h"
 
 using namespace std::chrono_literals;
@@ -188,9 +183,9 @@ std::pair<int, std::string> runToEnd(const std::string& arguments)
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
-SandboxProcess::Options options(const std::string& folder, int workDelayMs = 0, int browserPort = 0)
+SandboxProcess::Options options(const std::string& folder, int workDelayMs = 0)
 {
-    return {false, {}, browserPort, QString::fromStdString(folder), workDelayMs};
+    return {false, {}, 0, QString::fromStdString(folder), workDelayMs};
 }
 
 // One norvane-sandbox per test and a client logged in to it.
@@ -254,24 +249,11 @@ TEST_F(Sandbox, FreeTdsLogsInWithItsDefaultVersionAnd71WithALargerPacket)
         << "an answer of several";
 }
 
-TEST_F(Sandbox, TheProgramNamesWrongOptionsAndAnswersTheSqlBrowser)
+TEST_F(Sandbox, TheProgramNamesWrongOptions)
 {
     const auto [status, output] = runToEnd("--port 70000");
     EXPECT_EQ(status, 2);
     EXPECT_NE(output.find("usage: norvane-sandbox --data DIR"), std::string::npos) << output;
-
-    const int browserPort = sandbox::tds::boundPort(sandbox::tds::bindLoopback(SOCK_DGRAM, 0).get()); // free now
-    start(options("", 0, browserPort));
-    sandbox::tds::FileDescriptor udp(::socket(AF_INET, SOCK_DGRAM, 0));
-    sockaddr_in to{AF_INET, htons(static_cast<std::uint16_t>(browserPort)), {htonl(INADDR_LOOPBACK)}, {}};
-    ASSERT_EQ(::sendto(udp.get(), "\x03", 1, 0, reinterpret_cast<sockaddr*>(&to), sizeof to), 1);
-    pollfd answer{udp.get(), POLLIN, 0};
-    ASSERT_EQ(::poll(&answer, 1, 5000), 1);
-    char datagram[1024] = {};
-    const ssize_t n = ::recv(udp.get(), datagram, sizeof datagram - 1, 0);
-    EXPECT_EQ(std::string(datagram + 3, static_cast<std::size_t>(std::max<ssize_t>(n - 3, 0))),
-              "ServerName;SANDBOX;InstanceName;MSSQLSERVER;IsClustered;No;Version;8.00.760;tcp;" +
-                  std::to_string(port()) + ";;");
 }
 
 TEST_F(Sandbox, BackupAndRestoreProgressArrivesAsTheWorkProceeds)
@@ -522,4 +504,25 @@ TEST_F(Sandbox, AHundredWritersAtOnceAllSucceedAndLockTimeoutBoundsTheWait)
     writer.join();
     EXPECT_EQ(waited.render(), "[1]");
     EXPECT_EQ(client.run("SELECT n FROM Other").render(), "[2]");
+}
+
+// Where SQL Server refuses a statement, the sandbox refuses it with SQL Server's error instead of a silent success.
+TEST_F(Sandbox, StatementsSqlServerRefusesAreRefusedWithItsErrors)
+{
+    start();
+    const std::string int245 = "#245 Syntax error converting the varchar value 'x' to a column of data type int.";
+    expectAnswers({
+        {"CREATE TABLE Counts (n int NULL, s smallint NULL) INSERT INTO Counts VALUES (1, 1)", ""},
+        {"UPDATE Counts SET n = 'x'", int245},
+        {"INSERT INTO Counts (s) VALUES (40000)",
+         "#220 Arithmetic overflow error for data type smallint, value = 40000."},
+        {"CREATE TABLE Ports (PortID int IDENTITY PRIMARY KEY, Name varchar(9) NULL) INSERT Ports (PortID) VALUES (7)",
+         "#544 Cannot insert explicit value for identity column in table 'Ports' when IDENTITY_INSERT is set to OFF."},
+        {"SET ANSI_NULLS, NOT_AN_OPTION ON", "#195 'NOT_AN_OPTION' is not a recognized SET option."},
+        {"SET NOEXEC ON", "#50000 The Norvane sandbox does not support SET NOEXEC ON."},
+        // XACT_ABORT ON: a failing statement takes its transaction with it.
+        {"SET XACT_ABORT ON BEGIN TRAN INSERT INTO Counts VALUES (4, 4) INSERT INTO Counts VALUES ('x', 5) COMMIT",
+         int245},
+        {"SET XACT_ABORT OFF SELECT COUNT(*), @@TRANCOUNT FROM Counts", "[1,0]"},
+    });
 }
