@@ -280,8 +280,8 @@ TEST_F(Sandbox, BackupAndRestoreProgressArrivesAsTheWorkProceeds)
                       prefix + (backup ? "BACKUP" : "RESTORE") + " DATABASE successfully processed ", 0),
                   0u);
         // Each percent waits 8 ms on the server: the client sees them one after another, not all at the end.
-        EXPECT_GE(progress[49].at - progress[9].at, 200ms);
-        EXPECT_GE(progress[89].at - progress[49].at, 200ms);
+        EXPECT_GE(progress[49].at - progress[9].at, 100ms);
+        EXPECT_GE(progress[89].at - progress[49].at, 100ms);
     }
 }
 

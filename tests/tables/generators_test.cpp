@@ -2,6 +2,7 @@
 // the four stored procedures and the data as INSERT lines, as whole texts.
 #include "tables/data_inserts.h"
 #include "tables/procedure_builder.h"
+#include "tables/tables_layout.h"
 
 #include "support/qt_printers.h"
 
@@ -153,4 +154,25 @@ TEST(DataInserts, QuotingNullsBlanksBitsUserTypesAndServerFilledColumns)
     } catch (const GenerationError& error) {
         EXPECT_EQ(error.description(), "The table has no column named 'Dropped'.");
     }
+}
+
+TEST(TablesLayout, ColumnsShareTheSpaceOrShrinkInProportionAndCaptionsSplitOverTwoLines)
+{
+    // Room to spare: each gets its need and an equal part of the rest; the last ends at the edge.
+    EXPECT_EQ(sideBySide(100, 340, {100, 50, 80}, 10), std::vector<Span>({{100, 130}, {240, 80}, {330, 110}}));
+    // Too little: shares in proportion to the needs.
+    const std::vector<Span> tight = sideBySide(0, 210, {200, 100, 100}, 5);
+    EXPECT_EQ(tight, std::vector<Span>({{0, 100}, {105, 50}, {160, 50}}));
+    EXPECT_FALSE(everyNeedMet(tight, {200, 100, 100}));
+    EXPECT_TRUE(sideBySide(0, 100, {}, 5).empty());
+
+    // Two lines: the split that makes the longer line shortest.
+    EXPECT_EQ(twoLineNeed({60, 50, 5, 20}, 4), 83);
+    EXPECT_EQ(twoLineNeed({20, 5, 50, 60}, 4), 83);
+    EXPECT_EQ(twoLineNeed({40}, 4), 40);
+
+    // The left side widens for the statement options, up to half the window.
+    EXPECT_EQ(leftSideWidth(200, 800, 70, 100, 8), 200);
+    EXPECT_EQ(leftSideWidth(200, 800, 80, 130, 8), 234);
+    EXPECT_EQ(leftSideWidth(200, 800, 200, 300, 8), 400);
 }
