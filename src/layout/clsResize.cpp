@@ -138,54 +138,54 @@ void clsResize::setWindowSize(QWidget* frm, WindowSize size)
 
 void clsResize::Init(QWidget* frm)
 {
-    m_recordedWindow = windowSizeOf(frm);
-    m_firstCall = true;
+    recordedWindow_ = windowSizeOf(frm);
+    firstCall_ = true;
 
     std::vector<QWidget*> controls;
     collectControls(frm, controls);
-    m_controls.clear();
-    m_controls.reserve(controls.size());
+    controls_.clear();
+    controls_.reserve(controls.size());
     for (QWidget* control : controls)
-        m_controls.push_back({control, measureOf(control)});
+        controls_.push_back({control, measureOf(control)});
 
     // Let the window system refuse sizes below half as well, so a dragged frame
     // never fights the clamp in FormResize.
-    const WindowSize minimum = layout::minimumWindowSize(m_recordedWindow);
+    const WindowSize minimum = layout::minimumWindowSize(recordedWindow_);
     frm->setMinimumSize(pixelsAtLeast(minimum.width), pixelsAtLeast(minimum.height - layout::kCaptionAllowance));
 }
 
 void clsResize::FormResize(QWidget* frm)
 {
-    if (m_firstCall) {
-        m_firstCall = false;
+    if (firstCall_) {
+        firstCall_ = false;
         return;
     }
-    if (m_resizing || !frm)
+    if (resizing_ || !frm)
         return;
-    m_resizing = true;
+    resizing_ = true;
 
     const WindowSize current = windowSizeOf(frm);
-    const WindowSize allowed = layout::clampToMinimum(m_recordedWindow, current);
+    const WindowSize allowed = layout::clampToMinimum(recordedWindow_, current);
     if (allowed != current)
         setWindowSize(frm, allowed);
 
     const WindowSize now = windowSizeOf(frm);
-    for (const RecordedControl& recorded : m_controls) {
+    for (const RecordedControl& recorded : controls_) {
         if (!recorded.control)
             continue;  // destroyed since Init: nothing to lay out
-        const ScaledMeasure scaled = layout::scaleControl(recorded.measure, m_recordedWindow, now);
+        const ScaledMeasure scaled = layout::scaleControl(recorded.measure, recordedWindow_, now);
         if (recorded.measure.kind == ControlKind::Line)
             applyLine(recorded.control, scaled);
         else
             applyControl(recorded.control, scaled);
     }
-    m_resizing = false;
+    resizing_ = false;
 }
 
 std::vector<QWidget*> clsResize::recordedControls() const
 {
     std::vector<QWidget*> controls;
-    for (const RecordedControl& recorded : m_controls)
+    for (const RecordedControl& recorded : controls_)
         controls.push_back(recorded.control);
     return controls;
 }

@@ -36,10 +36,10 @@ private:
         layout::ControlMeasure measure;
     };
 
-    layout::WindowSize m_recordedWindow;
-    std::vector<RecordedControl> m_controls;
-    bool m_firstCall = false;
-    bool m_resizing = false;  // guards against the resize our own clamp causes
+    layout::WindowSize recordedWindow_;
+    std::vector<RecordedControl> controls_;
+    bool firstCall_ = false;
+    bool resizing_ = false;  // guards against the resize our own clamp causes
 };
 
 }  // namespace norvane

@@ -58,7 +58,7 @@ void frmTip::DoNextTip()
 {
     // The global generator is seeded by the system, so each opening starts at a new tip.
     const double random = QRandomGenerator::global()->generateDouble();
-    m_position = tips::nextTipPosition(m_firstTime, m_position, static_cast<int>(tips::tipList().size()), random);
+    position_ = tips::nextTipPosition(firstTime_, position_, static_cast<int>(tips::tipList().size()), random);
     DisplayCurrentTip();
 }
 
@@ -68,7 +68,7 @@ void frmTip::DisplayCurrentTip()
     if (list.isEmpty())
         return;
     // A label shows a carriage return as a stray glyph: show the line break alone.
-    lblTipText->setText(QString(list.at(m_position - 1)).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    lblTipText->setText(QString(list.at(position_ - 1)).replace(QLatin1String("\r\n"), QLatin1String("\n")));
 }
 
 }  // namespace norvane

@@ -13,7 +13,7 @@ public:
     explicit frmTip(QWidget* parent = nullptr);
 
     // 1-based position of the tip on show.
-    int currentPosition() const { return m_position; }
+    int currentPosition() const { return position_; }
 
     QLabel* Picture1;
     QLabel* Label1;
@@ -25,8 +25,8 @@ private:
     void DoNextTip();
     void DisplayCurrentTip();
 
-    bool m_firstTime = true;
-    int m_position = 0;
+    bool firstTime_ = true;
+    int position_ = 0;
 };
 
 // The file's name for the same window.

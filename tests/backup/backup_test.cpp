@@ -17,6 +17,7 @@
 #include "support/qt_printers.h"
 #include "support/sandbox_process.h"
 #include "support/session_reset.h"
+#include "support/window_controls.h"
 
 #include <QAction>
 #include <QApplication>
@@ -132,17 +133,8 @@ void answerBrowser(std::function<void(frmServerDir&)> answer, int attempts = 100
     });
 }
 
-template <typename T> T* control(const QWidget& window, const char* name)
-{
-    T* found = window.findChild<T*>(name);
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
-
-void press(const QWidget& window, const char* name)
-{
-    QTest::mouseClick(control<QPushButton>(window, name), Qt::LeftButton);
-}
+using test::control;
+using test::press;
 
 // Answers the browser with a path typed into the full path box.
 std::function<void(frmServerDir&)> typed(const QString& path)

@@ -18,6 +18,7 @@
 #include "support/code_window_capture.h"
 #include "support/qt_printers.h"
 #include "support/session_reset.h"
+#include "support/window_controls.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -88,17 +89,8 @@ public:
     }
 };
 
-template <typename T> T* control(const QWidget& window, const char* name)
-{
-    T* found = window.findChild<T*>(name);
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
-
-void press(const QWidget& window, const char* name)
-{
-    QTest::mouseClick(control<QAbstractButton>(window, name), Qt::LeftButton);
-}
+using test::control;
+using test::press;
 
 void checkTables(const QWidget& window, const QStringList& names)
 {

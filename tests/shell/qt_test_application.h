@@ -11,14 +11,14 @@ namespace norvane::testing {
 
 class QtApplicationEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override { m_app = std::make_unique<QApplication>(m_argc, m_argv); }
-    void TearDown() override { m_app.reset(); }
+    void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
+    void TearDown() override { app_.reset(); }
 
 private:
-    int m_argc = 1;
-    char m_name[16] = "norvane_test";
-    char* m_argv[2] = {m_name, nullptr};
-    std::unique_ptr<QApplication> m_app;
+    int argc_ = 1;
+    char name_[16] = "norvane_test";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QApplication> app_;
 };
 
 inline const auto* const qtApplicationEnvironment = ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);

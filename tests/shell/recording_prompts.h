@@ -41,14 +41,14 @@ public:
     // Installs a recorder for the life of this object; the real dialogs come back after.
     class Installed {
     public:
-        Installed() : m_recorder(new RecordingPrompts) { setPrompts(std::unique_ptr<Prompts>(m_recorder)); }
+        Installed() : recorder_(new RecordingPrompts) { setPrompts(std::unique_ptr<Prompts>(recorder_)); }
         ~Installed() { setPrompts(nullptr); }
         Installed(const Installed&) = delete;
         Installed& operator=(const Installed&) = delete;
-        RecordingPrompts* operator->() const { return m_recorder; }
+        RecordingPrompts* operator->() const { return recorder_; }
 
     private:
-        RecordingPrompts* m_recorder; // owned by the prompt service while installed
+        RecordingPrompts* recorder_; // owned by the prompt service while installed
     };
 };
 

@@ -27,12 +27,12 @@ using testing::RecordingPrompts;
 // Points PATH at a private directory for the life of the object.
 class PrivatePath {
 public:
-    PrivatePath() : m_saved(qgetenv("PATH")) { qputenv("PATH", m_dir.path().toLocal8Bit()); }
-    ~PrivatePath() { qputenv("PATH", m_saved); }
+    PrivatePath() : saved_(qgetenv("PATH")) { qputenv("PATH", dir_.path().toLocal8Bit()); }
+    ~PrivatePath() { qputenv("PATH", saved_); }
     // A tool that leaves a file named after itself when it runs.
     QString addTool(const QString& name) const
     {
-        QFile script(m_dir.filePath(name));
+        QFile script(dir_.filePath(name));
         script.open(QIODevice::WriteOnly);
         script.write("#!/bin/sh\n: > \"$0.ran\"\n");
         script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -40,8 +40,8 @@ public:
     }
 
 private:
-    QTemporaryDir m_dir;
-    QByteArray m_saved;
+    QTemporaryDir dir_;
+    QByteArray saved_;
 };
 
 TEST(AboutWindow, SysInfoStartsTheFirstToolFoundOnPathOrSaysItIsUnavailable)

@@ -9,6 +9,7 @@
 #include "shell/session.h"
 #include "support/qt_printers.h"
 #include "support/session_reset.h"
+#include "support/window_controls.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -45,9 +46,7 @@ protected:
 
     template <typename T> static T* control(const QWidget& window, const char* name)
     {
-        T* found = window.findChild<T*>(QString::fromUtf8(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
+        return test::control<T>(window, name);
     }
     static QString text(const QWidget& window, const char* label) { return control<QLabel>(window, label)->text(); }
 
