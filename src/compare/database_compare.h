@@ -7,7 +7,7 @@
 // Names match exactly (case and every character alike); the first table or
 // column of that name counts. Lookups go through hash tables, so the work grows
 // with the number of tables and columns, not with their square.
-#include "shell/data/table_structures.h"
+#include "shell/data/database_columns.h"
 
 #include <QString>
 

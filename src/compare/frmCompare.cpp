@@ -5,7 +5,7 @@
 #include "shell/catalog_helpers.h"
 #include "shell/data/connection_string.h"
 #include "shell/data/server_discovery.h"
-#include "shell/data/table_structures.h"
+#include "shell/data/database_columns.h"
 #include "shell/prompts.h"
 #include "shell/session.h"
 

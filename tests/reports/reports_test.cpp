@@ -10,7 +10,6 @@
 #include "reports/report_layout.h"
 #include "reports/xlsx_writer.h"
 #include "shell/catalog_helpers.h"
-#include "shell/data/database_columns.h"
 #include "shell/frmMain.h"
 #include "shell/harbor_session.h"
 #include "shell/qt_test_application.h"
@@ -591,47 +590,6 @@ TEST_F(Reports, ALostConnectionEndsEachKindWithTheDriversText)
     }
     EXPECT_TRUE(desktop->files.isEmpty());
     server.restart();
-}
-
-TEST(DatabaseColumns, EveryHarborTableAndViewReadsAsTheServerManagementObjectReadsIt)
-{
-    connectReports("Harbor");
-    ServerAdmin& admin = *session().serverAdmin;
-    const DatabaseColumns catalog(admin, "Harbor");
-    const auto describe = [](const std::vector<ColumnProperties>& columns) {
-        QStringList lines;
-        for (const ColumnProperties& c : columns)
-            lines << QStringList{c.Name,
-                                 c.Datatype,
-                                 QString::number(c.UserDefinedType),
-                                 QString::number(c.Length),
-                                 QString::number(c.NumericPrecision),
-                                 QString::number(c.NumericScale),
-                                 QString::number(c.AllowNulls),
-                                 QString::number(c.Identity),
-                                 QString::number(c.InPrimaryKey),
-                                 c.DRIDefaultName,
-                                 c.DRIDefaultText,
-                                 QString::number(c.IsComputed),
-                                 c.ComputedText,
-                                 c.Default,
-                                 QString::number(c.ColumnId)}
-                         .join('|');
-        return lines;
-    };
-    std::vector<CatalogObject> objects = admin.tables("Harbor");
-    for (const CatalogObject& view : admin.views("Harbor"))
-        objects.push_back(view);
-    int compared = 0;
-    for (const CatalogObject& object : objects) {
-        if (object.SystemObject)
-            continue;
-        ++compared;
-        EXPECT_EQ(describe(catalog.columnsOf(object.Name)), describe(admin.columns("Harbor", object.Name)))
-            << object.Name.toStdString();
-    }
-    EXPECT_EQ(compared, 18);
-    resetSessionForTests();
 }
 
 TEST_F(Reports, TheMenuCommandOpensTheReportsWindowOverTheMainWindow)

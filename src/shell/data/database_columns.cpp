@@ -12,6 +12,8 @@ namespace {
 
 // syscolumns.status bit of an identity column.
 constexpr qint64 kIdentityStatus = 0x80;
+// sysobjects.category bit of an object shipped with the server.
+constexpr qint64 kShippedCategory = 2;
 // syscolumns.xtype of nchar and nvarchar, whose length is kept in bytes.
 constexpr int kNVarCharType = 231;
 constexpr int kNCharType = 239;
@@ -20,10 +22,48 @@ constexpr int kFirstUserType = 257;
 // Tables counted by one statement.
 constexpr std::size_t kTablesPerCount = 50;
 
-struct ObjectRef {
-    QString name;
-    QString owner;
-};
+QString columnsQuery(const QString& database, bool withViews)
+{
+    return QStringLiteral("SELECT o.id AS ObjectId, o.name AS ObjectName, u.name AS Owner, o.xtype AS ObjectType, "
+                          "o.category AS Category, c.name AS Name, t.name AS TypeName, c.xtype AS XType, "
+                          "c.xusertype AS XUserType, c.length AS Length, c.xprec AS XPrec, c.xscale AS XScale, "
+                          "c.isnullable AS IsNullable, c.status AS Status, c.iscomputed AS IsComputed, "
+                          "c.colid AS ColId, d.name AS DefaultName, d.parent_obj AS DefaultParent, "
+                          "d.id AS DefaultId FROM ")
+        + catalogTable(database, "sysobjects") + QStringLiteral(" o INNER JOIN ") + catalogTable(database, "sysusers")
+        + QStringLiteral(" u ON u.uid = o.uid INNER JOIN ") + catalogTable(database, "syscolumns")
+        + QStringLiteral(" c ON c.id = o.id INNER JOIN ") + catalogTable(database, "systypes")
+        + QStringLiteral(" t ON t.xusertype = c.xusertype LEFT OUTER JOIN ") + catalogTable(database, "sysobjects")
+        + QStringLiteral(" d ON d.id = c.cdefault WHERE o.xtype IN ")
+        + (withViews ? QStringLiteral("('U', 'S', 'V')") : QStringLiteral("('U', 'S')"))
+        + QStringLiteral(" ORDER BY o.name, u.name, c.colid");
+}
+
+ColumnProperties columnOf(const Recordset& rows)
+{
+    ColumnProperties column;
+    column.Name = rows.field(QStringLiteral("Name")).text();
+    column.Datatype = rows.field(QStringLiteral("TypeName")).text();
+    column.UserDefinedType = rows.field(QStringLiteral("XUserType")).value().toInt() >= kFirstUserType;
+    const int physicalType = rows.field(QStringLiteral("XType")).value().toInt();
+    column.Length = rows.field(QStringLiteral("Length")).value().toInt();
+    if ((physicalType == kNVarCharType || physicalType == kNCharType) && column.Length > 0)
+        column.Length /= 2;  // declared in characters of two bytes each
+    column.NumericPrecision = rows.field(QStringLiteral("XPrec")).value().toInt();
+    column.NumericScale = rows.field(QStringLiteral("XScale")).value().toInt();
+    column.AllowNulls = rows.field(QStringLiteral("IsNullable")).value().toInt() == 1;
+    column.Identity = (rows.field(QStringLiteral("Status")).value().toLongLong() & kIdentityStatus) != 0;
+    column.IsComputed = rows.field(QStringLiteral("IsComputed")).value().toInt() == 1;
+    column.ColumnId = rows.field(QStringLiteral("ColId")).value().toInt();
+    if (!rows.field(QStringLiteral("DefaultName")).isNull()) {
+        // A default constraint belongs to the table; a bound default stands alone (parent 0).
+        if (rows.field(QStringLiteral("DefaultParent")).value().toLongLong() != 0)
+            column.DRIDefaultName = rows.field(QStringLiteral("DefaultName")).text();
+        else
+            column.Default = rows.field(QStringLiteral("DefaultName")).text();
+    }
+    return column;
+}
 
 // The source text of computed columns (by table and column) and of defaults (by default object).
 struct Texts {
@@ -31,7 +71,7 @@ struct Texts {
     std::map<qint64, QString> defaults;
 };
 
-Texts readTexts(Connection& connection, const QString& database)
+Texts readTexts(Connection& connection, const QString& database, const std::function<void()>& eachRow)
 {
     Recordset rows = connection.execute(
         QStringLiteral("SELECT m.id AS Id, m.number AS Number, m.text AS Text, o.xtype AS XType FROM ")
@@ -45,13 +85,16 @@ Texts readTexts(Connection& connection, const QString& database)
             texts.computed[{id, rows.field(QStringLiteral("Number")).value().toInt()}] += chunk;
         else
             texts.defaults[id] += chunk;
+        if (eachRow)
+            eachRow();
     }
     rows.close();
     return texts;
 }
 
 // (table id, column name) of every primary-key column.
-std::set<std::pair<qint64, QString>> readPrimaryKeyColumns(Connection& connection, const QString& database)
+std::set<std::pair<qint64, QString>> readPrimaryKeyColumns(Connection& connection, const QString& database,
+                                                           const std::function<void()>& eachRow)
 {
     Recordset rows = connection.execute(
         QStringLiteral("SELECT k.parent_obj AS TableId, c.name AS ColumnName FROM ") + catalogTable(database, "sysobjects")
@@ -61,89 +104,74 @@ std::set<std::pair<qint64, QString>> readPrimaryKeyColumns(Connection& connectio
         + catalogTable(database, "syscolumns") + QStringLiteral(" c ON c.id = ik.id AND c.colid = ik.colid")
         + QStringLiteral(" WHERE k.xtype = 'PK'"));
     std::set<std::pair<qint64, QString>> keys;
-    for (; !rows.eof(); rows.moveNext())
+    for (; !rows.eof(); rows.moveNext()) {
         keys.insert({rows.field(QStringLiteral("TableId")).value().toLongLong(),
                      rows.field(QStringLiteral("ColumnName")).text()});
+        if (eachRow)
+            eachRow();
+    }
     rows.close();
     return keys;
 }
 
 }  // namespace
 
-DatabaseColumns::DatabaseColumns(ServerAdmin& admin, const QString& database) : database_(database)
+std::vector<TableStructure> readTableStructures(ServerAdmin& admin, const QString& database,
+                                                const std::function<void()>& eachRow, bool withViews)
 {
     if (!admin.isConnected())
         throw DbError(0, QStringLiteral("08003"), QStringLiteral("The server-management object is not logged in."));
     Connection& connection = admin.connection();
-    Recordset rows = connection.execute(
-        QStringLiteral("SELECT o.id AS ObjectId, o.name AS ObjectName, u.name AS Owner, c.name AS Name, "
-                       "t.name AS TypeName, c.xtype AS XType, c.xusertype AS XUserType, c.length AS Length, "
-                       "c.xprec AS XPrec, c.xscale AS XScale, c.isnullable AS IsNullable, c.status AS Status, "
-                       "c.iscomputed AS IsComputed, c.colid AS ColId, d.name AS DefaultName, "
-                       "d.parent_obj AS DefaultParent, d.id AS DefaultId FROM ")
-        + catalogTable(database, "syscolumns") + QStringLiteral(" c INNER JOIN ") + catalogTable(database, "sysobjects")
-        + QStringLiteral(" o ON o.id = c.id INNER JOIN ") + catalogTable(database, "sysusers")
-        + QStringLiteral(" u ON u.uid = o.uid INNER JOIN ") + catalogTable(database, "systypes")
-        + QStringLiteral(" t ON t.xusertype = c.xusertype LEFT OUTER JOIN ") + catalogTable(database, "sysobjects")
-        + QStringLiteral(" d ON d.id = c.cdefault WHERE o.xtype IN ('U', 'S', 'V') ORDER BY o.id, c.colid"));
 
-    struct Pending {
-        std::vector<ColumnProperties>* columns;
-        qint64 tableId;
-        qint64 defaultId;  // 0 when the column has no default constraint
-    };
-    std::vector<Pending> pending;
+    std::vector<TableStructure> tables;
+    std::vector<qint64> tableIds;                 // beside tables
+    std::vector<std::vector<qint64>> defaultIds;  // beside each table's columns; 0 for no default constraint
+    Recordset rows = connection.execute(columnsQuery(database, withViews));
     for (; !rows.eof(); rows.moveNext()) {
-        const qint64 objectId = rows.field(QStringLiteral("ObjectId")).value().toLongLong();
-        std::vector<ColumnProperties>& columns =
-            columns_[{rows.field(QStringLiteral("ObjectName")).text(), rows.field(QStringLiteral("Owner")).text()}];
-        ColumnProperties column;
-        column.Name = rows.field(QStringLiteral("Name")).text();
-        column.Datatype = rows.field(QStringLiteral("TypeName")).text();
-        column.UserDefinedType = rows.field(QStringLiteral("XUserType")).value().toInt() >= kFirstUserType;
-        const int physicalType = rows.field(QStringLiteral("XType")).value().toInt();
-        column.Length = rows.field(QStringLiteral("Length")).value().toInt();
-        if ((physicalType == kNVarCharType || physicalType == kNCharType) && column.Length > 0)
-            column.Length /= 2;  // declared in characters of two bytes each
-        column.NumericPrecision = rows.field(QStringLiteral("XPrec")).value().toInt();
-        column.NumericScale = rows.field(QStringLiteral("XScale")).value().toInt();
-        column.AllowNulls = rows.field(QStringLiteral("IsNullable")).value().toInt() == 1;
-        column.Identity = (rows.field(QStringLiteral("Status")).value().toLongLong() & kIdentityStatus) != 0;
-        column.IsComputed = rows.field(QStringLiteral("IsComputed")).value().toInt() == 1;
-        column.ColumnId = rows.field(QStringLiteral("ColId")).value().toInt();
-        qint64 defaultId = 0;
-        if (!rows.field(QStringLiteral("DefaultName")).isNull()) {
-            // A default constraint belongs to the table; a bound default stands alone (parent 0).
-            if (rows.field(QStringLiteral("DefaultParent")).value().toLongLong() != 0) {
-                column.DRIDefaultName = rows.field(QStringLiteral("DefaultName")).text();
-                defaultId = rows.field(QStringLiteral("DefaultId")).value().toLongLong();
-            } else {
-                column.Default = rows.field(QStringLiteral("DefaultName")).text();
-            }
+        const qint64 id = rows.field(QStringLiteral("ObjectId")).value().toLongLong();
+        if (tableIds.empty() || id != tableIds.back()) {  // a table's rows come together, in column order
+            TableStructure table;
+            table.Name = rows.field(QStringLiteral("ObjectName")).text();
+            table.Owner = rows.field(QStringLiteral("Owner")).text();
+            const qint64 category = rows.field(QStringLiteral("Category")).value().toLongLong();
+            table.SystemObject = rows.field(QStringLiteral("ObjectType")).text().trimmed() == QLatin1String("S")
+                || (category & kShippedCategory) != 0;
+            tables.push_back(std::move(table));
+            tableIds.push_back(id);
+            defaultIds.emplace_back();
         }
-        columns.push_back(std::move(column));
-        pending.push_back({&columns, objectId, defaultId});
+        ColumnProperties column = columnOf(rows);
+        defaultIds.back().push_back(
+            column.DRIDefaultName.isEmpty() ? 0 : rows.field(QStringLiteral("DefaultId")).value().toLongLong());
+        tables.back().Columns.push_back(std::move(column));
+        if (eachRow)
+            eachRow();
     }
     rows.close();
 
-    const Texts texts = readTexts(connection, database);
-    const std::set<std::pair<qint64, QString>> keys = readPrimaryKeyColumns(connection, database);
-    // The pointers into the map's vectors stay valid: every column was added before this pass.
-    std::map<std::vector<ColumnProperties>*, std::size_t> seen;
-    for (const Pending& entry : pending) {
-        ColumnProperties& column = (*entry.columns)[seen[entry.columns]++];
-        if (column.IsComputed) {
-            const auto text = texts.computed.find({entry.tableId, column.ColumnId});
-            if (text != texts.computed.end())
-                column.ComputedText = text->second;
-        }
-        if (entry.defaultId != 0) {
-            const auto text = texts.defaults.find(entry.defaultId);
+    const Texts texts = readTexts(connection, database, eachRow);
+    const std::set<std::pair<qint64, QString>> keys = readPrimaryKeyColumns(connection, database, eachRow);
+    for (std::size_t t = 0; t < tables.size(); ++t) {
+        for (std::size_t c = 0; c < tables[t].Columns.size(); ++c) {
+            ColumnProperties& column = tables[t].Columns[c];
+            if (column.IsComputed) {
+                const auto text = texts.computed.find({tableIds[t], column.ColumnId});
+                if (text != texts.computed.end())
+                    column.ComputedText = text->second;
+            }
+            const auto text = texts.defaults.find(defaultIds[t][c]);
             if (text != texts.defaults.end())
                 column.DRIDefaultText = text->second;
+            column.InPrimaryKey = keys.count({tableIds[t], column.Name}) > 0;
         }
-        column.InPrimaryKey = keys.count({entry.tableId, column.Name}) > 0;
     }
+    return tables;
+}
+
+DatabaseColumns::DatabaseColumns(ServerAdmin& admin, const QString& database) : database_(database)
+{
+    for (TableStructure& table : readTableStructures(admin, database, {}, true))
+        columns_[{table.Name, table.Owner}] = std::move(table.Columns);
 }
 
 const std::vector<ColumnProperties>& DatabaseColumns::columnsOf(const QString& name, const QString& owner) const
