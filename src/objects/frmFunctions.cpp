@@ -53,9 +53,9 @@ frmFunctions::~frmFunctions() = default;
 
 void frmFunctions::buildDetails()
 {
-    lblFNName = makeDetailsLabel(this, QStringLiteral("lblFNName"), QStringLiteral("Function &Name"),
+    lblFNName = makeLabel(this, QStringLiteral("lblFNName"), QStringLiteral("Function &Name"),
                                  {kDetailsLeft, 10, kDetailsWidth, 18});
-    lblFNSParams = makeDetailsLabel(this, QStringLiteral("lblFNSParams"), QStringLiteral("Total &Parameters:"),
+    lblFNSParams = makeLabel(this, QStringLiteral("lblFNSParams"), QStringLiteral("Total &Parameters:"),
                                     {kDetailsLeft, 34, kDetailsWidth, 18});
     flxFNSParams = makeParamGrid(this, QStringLiteral("flxFNSParams"), QStringLiteral("Parameters of the function"),
                                  {kDetailsLeft, 52, kDetailsWidth, 200});

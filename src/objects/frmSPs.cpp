@@ -74,9 +74,9 @@ frmSPs::~frmSPs() = default;
 
 void frmSPs::buildDetails()
 {
-    lblSPSSPName = makeDetailsLabel(this, QStringLiteral("lblSPSSPName"), QStringLiteral("SP &Name"),
+    lblSPSSPName = makeLabel(this, QStringLiteral("lblSPSSPName"), QStringLiteral("SP &Name"),
                                     {kDetailsLeft, 10, kDetailsWidth, 18});
-    lblSPSParams = makeDetailsLabel(this, QStringLiteral("lblSPSParams"), QStringLiteral("Total &Parameters:"),
+    lblSPSParams = makeLabel(this, QStringLiteral("lblSPSParams"), QStringLiteral("Total &Parameters:"),
                                     {kDetailsLeft, 34, kDetailsWidth, 18});
     flxSPSParams = makeParamGrid(this, QStringLiteral("flxSPSParams"), QStringLiteral("Parameters of the SP"),
                                  {kDetailsLeft, 52, kDetailsWidth, 200});

@@ -51,7 +51,7 @@ frmViews::~frmViews() = default;
 
 void frmViews::buildDetails()
 {
-    lblVWSViewName = makeDetailsLabel(this, QStringLiteral("lblVWSViewName"), QStringLiteral("ViewName"),
+    lblVWSViewName = makeLabel(this, QStringLiteral("lblVWSViewName"), QStringLiteral("ViewName"),
                                       {kDetailsLeft, 10, 370, 18});
     optVWSMode[0] = new QRadioButton(QStringLiteral("All Rows"), this);
     optVWSMode[0]->setObjectName(QStringLiteral("optVWSMode0"));
@@ -63,7 +63,7 @@ void frmViews::buildDetails()
     optVWSMode[1]->setToolTip(QStringLiteral("Select this to show only top 10 rows in the view"));
     optVWSMode[1]->setChecked(true);
 
-    lblVWSRows = makeDetailsLabel(this, QStringLiteral("lblVWSRows"), QStringLiteral("Total Showed Rows :"),
+    lblVWSRows = makeLabel(this, QStringLiteral("lblVWSRows"), QStringLiteral("Total Showed Rows :"),
                                   {kDetailsLeft, 34, 370, 18});
     lsvVWSRows = new QTreeWidget(this);
     lsvVWSRows->setObjectName(QStringLiteral("lsvVWSRows"));

@@ -24,14 +24,6 @@ constexpr layout::WindowSize kDesignSize{12000, 8100};
 constexpr int kListTop = 58;
 constexpr int kMargin = 8;
 
-bool isEnterKey(const QEvent* event)
-{
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const int key = static_cast<const QKeyEvent*>(event)->key();
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
-
 }  // namespace
 
 ObjectListWindow::ObjectListWindow(const ObjectListTexts& texts, QWidget* parent) : QWidget(parent), texts_(texts)
@@ -152,14 +144,6 @@ void useSourceFont(QWidget* box)
     // Source indented with tabs keeps a readable width.
     if (auto* text = qobject_cast<QTextEdit*>(box))
         text->setTabStopDistance(4 * QFontMetricsF(font).horizontalAdvance(QLatin1Char(' ')));
-}
-
-QLabel* makeDetailsLabel(QWidget* parent, const QString& name, const QString& text, QRect geometry)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
-    return label;
 }
 
 QTextEdit* makeSourceBox(QWidget* parent, const QString& name, const QString& toolTip, QRect geometry)

@@ -5,6 +5,7 @@
 // and functions windows are built on it and add only their details area and
 // what showing an object means.
 #include "layout/clsResize.h"
+#include "shell/window_controls.h"
 
 #include <QRect>
 #include <QString>
@@ -90,8 +91,6 @@ void showObjectSource(QTextEdit* box, const QString& name);
 // The text of a rich text box in the fixed-pitch font the catalog windows use for source.
 void useSourceFont(QWidget* box);
 
-// A label of a details area, named and placed at its designed position.
-QLabel* makeDetailsLabel(QWidget* parent, const QString& name, const QString& text, QRect geometry);
 // The box that shows an object's source: unwrapped, in the source font.
 QTextEdit* makeSourceBox(QWidget* parent, const QString& name, const QString& toolTip, QRect geometry);
 

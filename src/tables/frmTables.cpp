@@ -3,6 +3,7 @@
 #include "shell/catalog_helpers.h"
 #include "shell/prompts.h"
 #include "shell/session.h"
+#include "shell/window_controls.h"
 #include "tables/tables_layout.h"
 
 #include <QFontMetrics>
@@ -27,22 +28,6 @@ namespace {
 constexpr layout::WindowSize kDesignSize{12000, 8100};
 
 const QString kTableListQuery = QStringLiteral("Select Distinct Name From SysObjects Where Xtype='U' Order By Name");
-
-bool isEnterKey(const QEvent* event)
-{
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const int key = static_cast<const QKeyEvent*>(event)->key();
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
-
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
-    return label;
-}
 
 QListWidget* makeList(QWidget* parent, const QString& name, QRect geometry)
 {
