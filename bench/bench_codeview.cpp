@@ -8,6 +8,8 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
+#include "window_bench_main.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -123,10 +125,5 @@ BENCHMARK(BM_CompareAndShow)->Arg(500)->Arg(1000)->Arg(2000)->Unit(benchmark::kM
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }

@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QTableWidget>
 
+#include "window_bench_main.h"
+
 #include <benchmark/benchmark.h>
 
 using namespace norvane;
@@ -131,11 +133,5 @@ BENCHMARK_CAPTURE(ShowingAProcedureOf100Parameters, among15000, QString("Modules
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    session().connection = Connection();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }

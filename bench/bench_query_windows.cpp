@@ -21,6 +21,8 @@
 #include <QTextCursor>
 #include <QTimer>
 
+#include "window_bench_main.h"
+
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -187,11 +189,5 @@ BENCHMARK(TextSearchOver2000Procedures)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    session().connection = Connection();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }

@@ -12,6 +12,8 @@
 #include <QListWidget>
 #include <QTreeWidget>
 
+#include "window_bench_main.h"
+
 #include <benchmark/benchmark.h>
 
 using namespace norvane;
@@ -95,11 +97,5 @@ BENCHMARK(RowsGridOf500By20)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    session().connection = Connection();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }

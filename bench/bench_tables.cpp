@@ -12,6 +12,8 @@
 #include <QListWidget>
 #include <QRadioButton>
 
+#include "window_bench_main.h"
+
 #include <benchmark/benchmark.h>
 
 using namespace norvane;
@@ -82,11 +84,5 @@ BENCHMARK(ShowTableOfHarborCustomers)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    session().connection = Connection();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }
