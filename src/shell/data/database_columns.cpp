@@ -10,15 +10,8 @@ using admin_sql::catalogTable;
 
 namespace {
 
-// syscolumns.status bit of an identity column.
-constexpr qint64 kIdentityStatus = 0x80;
 // sysobjects.category bit of an object shipped with the server.
 constexpr qint64 kShippedCategory = 2;
-// syscolumns.xtype of nchar and nvarchar, whose length is kept in bytes.
-constexpr int kNVarCharType = 231;
-constexpr int kNCharType = 239;
-// User-defined types are numbered from here on (256 is sysname, an alias kept by the server).
-constexpr int kFirstUserType = 257;
 // Tables counted by one statement.
 constexpr std::size_t kTablesPerCount = 50;
 
@@ -37,32 +30,6 @@ QString columnsQuery(const QString& database, bool withViews)
         + QStringLiteral(" d ON d.id = c.cdefault WHERE o.xtype IN ")
         + (withViews ? QStringLiteral("('U', 'S', 'V')") : QStringLiteral("('U', 'S')"))
         + QStringLiteral(" ORDER BY o.name, u.name, c.colid");
-}
-
-ColumnProperties columnOf(const Recordset& rows)
-{
-    ColumnProperties column;
-    column.Name = rows.field(QStringLiteral("Name")).text();
-    column.Datatype = rows.field(QStringLiteral("TypeName")).text();
-    column.UserDefinedType = rows.field(QStringLiteral("XUserType")).value().toInt() >= kFirstUserType;
-    const int physicalType = rows.field(QStringLiteral("XType")).value().toInt();
-    column.Length = rows.field(QStringLiteral("Length")).value().toInt();
-    if ((physicalType == kNVarCharType || physicalType == kNCharType) && column.Length > 0)
-        column.Length /= 2;  // declared in characters of two bytes each
-    column.NumericPrecision = rows.field(QStringLiteral("XPrec")).value().toInt();
-    column.NumericScale = rows.field(QStringLiteral("XScale")).value().toInt();
-    column.AllowNulls = rows.field(QStringLiteral("IsNullable")).value().toInt() == 1;
-    column.Identity = (rows.field(QStringLiteral("Status")).value().toLongLong() & kIdentityStatus) != 0;
-    column.IsComputed = rows.field(QStringLiteral("IsComputed")).value().toInt() == 1;
-    column.ColumnId = rows.field(QStringLiteral("ColId")).value().toInt();
-    if (!rows.field(QStringLiteral("DefaultName")).isNull()) {
-        // A default constraint belongs to the table; a bound default stands alone (parent 0).
-        if (rows.field(QStringLiteral("DefaultParent")).value().toLongLong() != 0)
-            column.DRIDefaultName = rows.field(QStringLiteral("DefaultName")).text();
-        else
-            column.Default = rows.field(QStringLiteral("DefaultName")).text();
-    }
-    return column;
 }
 
 // The source text of computed columns (by table and column) and of defaults (by default object).
@@ -140,7 +107,7 @@ std::vector<TableStructure> readTableStructures(ServerAdmin& admin, const QStrin
             tableIds.push_back(id);
             defaultIds.emplace_back();
         }
-        ColumnProperties column = columnOf(rows);
+        ColumnProperties column = admin_sql::columnOfCatalogRow(rows);
         defaultIds.back().push_back(
             column.DRIDefaultName.isEmpty() ? 0 : rows.field(QStringLiteral("DefaultId")).value().toLongLong());
         tables.back().Columns.push_back(std::move(column));

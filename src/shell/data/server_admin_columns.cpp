@@ -13,15 +13,8 @@ using admin_sql::unicodeLiteral;
 
 namespace {
 
-// syscolumns.status bit of an identity column.
-constexpr qint64 kIdentityStatus = 0x80;
 // sysindexes.status bit of a clustered index.
 constexpr qint64 kClusteredIndexStatus = 16;
-// syscolumns.xtype of nchar and nvarchar, whose length is kept in bytes.
-constexpr int kNVarCharType = 231;
-constexpr int kNCharType = 239;
-// User-defined types are numbered from here on (256 is sysname, an alias kept by the server).
-constexpr int kFirstUserType = 257;
 
 // The source text of a table's computed columns and of its default and check constraints.
 struct CatalogTexts {
@@ -181,32 +174,12 @@ std::vector<ColumnProperties> ServerAdmin::readColumns(const QString& database, 
     std::vector<ColumnProperties> result;
     std::map<int, qint64> defaultIds;  // column id -> its default constraint's id
     for (; !rows.eof(); rows.moveNext()) {
-        ColumnProperties column;
-        column.Name = rows.field(QStringLiteral("Name")).text();
-        column.Datatype = rows.field(QStringLiteral("TypeName")).text();
-        column.UserDefinedType = rows.field(QStringLiteral("XUserType")).value().toInt() >= kFirstUserType;
+        ColumnProperties column = admin_sql::columnOfCatalogRow(rows);
         column.BaseDatatype = rows.field(QStringLiteral("BaseTypeName")).isNull()
             ? column.Datatype
             : rows.field(QStringLiteral("BaseTypeName")).text();
-        const int physicalType = rows.field(QStringLiteral("XType")).value().toInt();
-        column.Length = rows.field(QStringLiteral("Length")).value().toInt();
-        if ((physicalType == kNVarCharType || physicalType == kNCharType) && column.Length > 0)
-            column.Length /= 2;  // declared in characters of two bytes each
-        column.NumericPrecision = rows.field(QStringLiteral("XPrec")).value().toInt();
-        column.NumericScale = rows.field(QStringLiteral("XScale")).value().toInt();
-        column.AllowNulls = rows.field(QStringLiteral("IsNullable")).value().toInt() == 1;
-        column.Identity = (rows.field(QStringLiteral("Status")).value().toLongLong() & kIdentityStatus) != 0;
-        column.IsComputed = rows.field(QStringLiteral("IsComputed")).value().toInt() == 1;
-        column.ColumnId = rows.field(QStringLiteral("ColId")).value().toInt();
-        if (!rows.field(QStringLiteral("DefaultName")).isNull()) {
-            // A default constraint belongs to the table; a bound default stands alone (parent 0).
-            if (rows.field(QStringLiteral("DefaultParent")).value().toLongLong() != 0) {
-                column.DRIDefaultName = rows.field(QStringLiteral("DefaultName")).text();
-                defaultIds[column.ColumnId] = rows.field(QStringLiteral("DefaultId")).value().toLongLong();
-            } else {
-                column.Default = rows.field(QStringLiteral("DefaultName")).text();
-            }
-        }
+        if (!column.DRIDefaultName.isEmpty())
+            defaultIds[column.ColumnId] = rows.field(QStringLiteral("DefaultId")).value().toLongLong();
         result.push_back(std::move(column));
     }
     rows.close();
@@ -259,5 +232,43 @@ TableDefinition ServerAdmin::tableDefinition(const QString& database, const QStr
     definition.checks = readChecks(connection_, database, found.id, readTexts(connection_, database, found.id));
     return definition;
 }
+
+namespace admin_sql {
+
+// syscolumns.status bit of an identity column.
+constexpr qint64 kIdentityStatus = 0x80;
+// syscolumns.xtype of nchar and nvarchar, whose length is kept in bytes.
+constexpr int kNVarCharType = 231;
+constexpr int kNCharType = 239;
+// User-defined types are numbered from here on (256 is sysname, an alias kept by the server).
+constexpr int kFirstUserType = 257;
+
+ColumnProperties columnOfCatalogRow(const Recordset& rows)
+{
+    ColumnProperties column;
+    column.Name = rows.field(QStringLiteral("Name")).text();
+    column.Datatype = rows.field(QStringLiteral("TypeName")).text();
+    column.UserDefinedType = rows.field(QStringLiteral("XUserType")).value().toInt() >= kFirstUserType;
+    const int physicalType = rows.field(QStringLiteral("XType")).value().toInt();
+    column.Length = rows.field(QStringLiteral("Length")).value().toInt();
+    if ((physicalType == kNVarCharType || physicalType == kNCharType) && column.Length > 0)
+        column.Length /= 2;  // declared in characters of two bytes each
+    column.NumericPrecision = rows.field(QStringLiteral("XPrec")).value().toInt();
+    column.NumericScale = rows.field(QStringLiteral("XScale")).value().toInt();
+    column.AllowNulls = rows.field(QStringLiteral("IsNullable")).value().toInt() == 1;
+    column.Identity = (rows.field(QStringLiteral("Status")).value().toLongLong() & kIdentityStatus) != 0;
+    column.IsComputed = rows.field(QStringLiteral("IsComputed")).value().toInt() == 1;
+    column.ColumnId = rows.field(QStringLiteral("ColId")).value().toInt();
+    if (!rows.field(QStringLiteral("DefaultName")).isNull()) {
+        // A default constraint belongs to the table; a bound default stands alone (parent 0).
+        if (rows.field(QStringLiteral("DefaultParent")).value().toLongLong() != 0)
+            column.DRIDefaultName = rows.field(QStringLiteral("DefaultName")).text();
+        else
+            column.Default = rows.field(QStringLiteral("DefaultName")).text();
+    }
+    return column;
+}
+
+}  // namespace admin_sql
 
 }  // namespace norvane

@@ -4,6 +4,11 @@
 
 #include <QString>
 
+namespace norvane {
+struct ColumnProperties;
+class Recordset;
+}  // namespace norvane
+
 namespace norvane::admin_sql {
 
 using norvane::bracketed;
@@ -14,5 +19,10 @@ inline QString catalogTable(const QString& database, const char* table)
 {
     return bracketed(database) + QStringLiteral(".dbo.") + QLatin1String(table);
 }
+
+// The column on the current row of a syscolumns query that names its fields Name, TypeName, XType,
+// XUserType, Length, XPrec, XScale, IsNullable, Status, IsComputed, ColId, DefaultName and
+// DefaultParent (the default object joined on syscolumns.cdefault).
+ColumnProperties columnOfCatalogRow(const Recordset& rows);
 
 }  // namespace norvane::admin_sql
