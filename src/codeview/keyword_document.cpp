@@ -80,17 +80,4 @@ void ColourKeywords(QTextEdit* box)
     box->setTextCursor(cursor);
 }
 
-void ColourKeywordBlocks(QTextDocument* document, int firstBlock, int lastBlock)
-{
-    firstBlock = std::max(firstBlock, 0);
-    lastBlock = std::min(lastBlock, document->blockCount() - 1);
-    if (lastBlock < firstBlock)
-        return;
-    const QTextBlock first = document->findBlockByNumber(firstBlock);
-    const QTextBlock last = document->findBlockByNumber(lastBlock);
-    const int from = first.position();
-    const int to = last.position() + last.length() - 1;  // before the last block's separator
-    withoutHistory(document, [&] { colourStretch(document, from, to); });
-}
-
 }  // namespace norvane

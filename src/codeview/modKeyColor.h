@@ -67,10 +67,4 @@ void ColourKeywords(QTextDocument* document);
 // Colours the whole text of the box and leaves its cursor at the start with nothing selected.
 void ColourKeywords(QTextEdit* box);
 
-// Recolours the blocks (lines) firstBlock..lastBlock of the document, by block
-// number and clamped to the document; the colours equal those of colouring the
-// whole document. For a box the user types into, KeywordHighlighter
-// (codeview/keyword_highlighter.h) does this by itself on every change.
-void ColourKeywordBlocks(QTextDocument* document, int firstBlock, int lastBlock);
-
 }  // namespace norvane

@@ -6,11 +6,24 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+
 #include <algorithm>
 
 using namespace norvane;
 
 namespace {
+
+// The batches of a script: the text between lines that hold only "GO", empty ones left out.
+QStringList splitScriptBatches(const QString& script)
+{
+    static const QRegularExpression separator("^[ \\t]*GO[ \\t]*\\r?$", QRegularExpression::MultilineOption);
+    QStringList batches;
+    for (const QString& part : script.split(separator))
+        if (!part.trimmed().isEmpty())
+            batches << part.trimmed();
+    return batches;
+}
 
 QStringList namesOf(const std::vector<CatalogObject>& objects, bool system = false)
 {

@@ -310,7 +310,7 @@ QString Connection::currentCatalog() const
     return infoText(core_->connection.get(), SQL_DATABASE_NAME);
 }
 
-Recordset Connection::execute(const QString& sql, RecordsetMode mode)
+Recordset Connection::execute(const QString& sql)
 {
     if (!isOpen())
         throw notOpen();
@@ -337,8 +337,6 @@ Recordset Connection::execute(const QString& sql, RecordsetMode mode)
     recordset.startResult();
     if (recordset.fields_.empty() && !recordset.advanceToNextResultWithColumns())
         recordset.eof_ = true;
-    if (mode == RecordsetMode::Buffered)
-        recordset.loadBuffer();
     return recordset;
 }
 

@@ -35,8 +35,8 @@ public:
     QString serverName() const;
     QString currentCatalog() const;
 
-    // Runs a statement or batch; the result streams forward-only unless Buffered is asked for.
-    Recordset execute(const QString& sql, RecordsetMode mode = RecordsetMode::ForwardOnly);
+    // Runs a statement or batch; the result streams forward-only.
+    Recordset execute(const QString& sql);
     // Runs a query whose row count should be known before its first row: counts first
     // (SELECT COUNT_BIG(*) over the query), then streams. Where the server refuses the count
     // query, the record count stays -1 until EOF.

@@ -27,12 +27,6 @@ DbError noSuchItem(const QString& what)
                        .arg(what));
 }
 
-DbError notBuffered(const QString& operation)
-{
-    return DbError(0, QStringLiteral("HY000"),
-                   operation + QStringLiteral(" needs a buffered record set; this one is forward-only."));
-}
-
 // Reads a long value in pieces; returns false for NULL.
 bool readChunks(const ConnectionCore& core, SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType,
                 QByteArray& out)
@@ -136,9 +130,6 @@ Recordset::Recordset(Recordset&& other) noexcept
       fields_(std::move(other.fields_)),
       odbcTypes_(std::move(other.odbcTypes_)),
       eof_(other.eof_),
-      buffered_(other.buffered_),
-      rows_(std::move(other.rows_)),
-      visibleRows_(std::move(other.visibleRows_)),
       position_(other.position_),
       recordCount_(other.recordCount_),
       rowsAffected_(other.rowsAffected_)
@@ -146,7 +137,6 @@ Recordset::Recordset(Recordset&& other) noexcept
     if (core_)
         core_->replaceRecordset(&other, this);
     other.eof_ = true;
-    other.buffered_ = false;
 }
 
 Recordset& Recordset::operator=(Recordset&& other) noexcept
@@ -161,16 +151,12 @@ Recordset& Recordset::operator=(Recordset&& other) noexcept
         fields_ = std::move(other.fields_);
         odbcTypes_ = std::move(other.odbcTypes_);
         eof_ = other.eof_;
-        buffered_ = other.buffered_;
-        rows_ = std::move(other.rows_);
-        visibleRows_ = std::move(other.visibleRows_);
         position_ = other.position_;
         recordCount_ = other.recordCount_;
         rowsAffected_ = other.rowsAffected_;
         if (core_)
             core_->replaceRecordset(&other, this);
         other.eof_ = true;
-        other.buffered_ = false;
     }
     return *this;
 }
@@ -184,9 +170,6 @@ void Recordset::startResult()
 {
     fields_.clear();
     odbcTypes_.clear();
-    buffered_ = false;
-    rows_.clear();
-    visibleRows_.clear();
     recordCount_ = -1;
     SQLHSTMT statement = statement_.get();
     SQLSMALLINT columns = 0;
@@ -251,75 +234,13 @@ void Recordset::moveNext()
 {
     if (eof_)
         throw noCurrentRecord();
-    if (buffered_) {
-        ++position_;
-        showBufferedRow();
-        return;
-    }
     fetchRow();
-}
-
-void Recordset::loadBuffer()
-{
-    std::vector<std::vector<QVariant>> rows;
-    while (!eof_ && !fields_.empty()) {
-        std::vector<QVariant> row;
-        row.reserve(fields_.size());
-        for (const Field& field : fields_)
-            row.push_back(field.value());
-        rows.push_back(std::move(row));
-        fetchRow();
-    }
-    rows_ = std::move(rows);
-    buffered_ = true;
-    setFilter(QString(), QString());
-}
-
-void Recordset::showBufferedRow()
-{
-    if (position_ >= visibleRows_.size()) {
-        eof_ = true;
-        clearValues();
-        return;
-    }
-    const std::vector<QVariant>& row = rows_[visibleRows_[position_]];
-    for (std::size_t i = 0; i < fields_.size(); ++i)
-        fields_[i].setValue(row[i]);
-    eof_ = false;
 }
 
 void Recordset::clearValues()
 {
     for (Field& field : fields_)
         field.setValue(QVariant());
-}
-
-void Recordset::moveFirst()
-{
-    if (!buffered_)
-        throw notBuffered(QStringLiteral("MoveFirst"));
-    position_ = 0;
-    showBufferedRow();
-}
-
-void Recordset::setFilter(const QString& columnName, const QString& text)
-{
-    if (!buffered_)
-        throw notBuffered(QStringLiteral("Filter"));
-    visibleRows_.clear();
-    if (columnName.isEmpty()) {
-        for (std::size_t i = 0; i < rows_.size(); ++i)
-            visibleRows_.push_back(i);
-    } else {
-        const Field& column = field(columnName);
-        const std::size_t index = static_cast<std::size_t>(&column - fields_.data());
-        for (std::size_t i = 0; i < rows_.size(); ++i)
-            if (!rows_[i][index].isNull() && valueToText(rows_[i][index], column.type()) == text)
-                visibleRows_.push_back(i);
-    }
-    recordCount_ = static_cast<qint64>(visibleRows_.size());
-    position_ = 0;
-    showBufferedRow();
 }
 
 const Field& Recordset::field(int index) const
@@ -364,9 +285,6 @@ bool Recordset::advanceToNextResultWithColumns()
 
 bool Recordset::nextResult()
 {
-    buffered_ = false;
-    rows_.clear();
-    visibleRows_.clear();
     if (!statement_.valid()) {
         fields_.clear();
         eof_ = true;
@@ -407,9 +325,6 @@ void Recordset::abandon()
     core_->unregisterRecordset(this);
     core_.reset();
     eof_ = true;
-    buffered_ = false;
-    rows_.clear();
-    visibleRows_.clear();
     clearValues();
 }
 
@@ -429,9 +344,6 @@ void Recordset::close()
     core_->unregisterRecordset(this);
     core_.reset();
     eof_ = true;
-    buffered_ = false;
-    rows_.clear();
-    visibleRows_.clear();
     if (failure)
         throw *failure;
 }

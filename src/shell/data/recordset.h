@@ -1,5 +1,5 @@
 #pragma once
-// A query's result: forward-only streaming (the default) or buffered in memory.
+// A query's result, streamed forward-only from the server.
 #include "shell/data/field.h"
 #include "shell/data/odbc_handles.h"
 
@@ -12,11 +12,6 @@ namespace norvane {
 
 class ConnectionCore;
 
-enum class RecordsetMode {
-    ForwardOnly,  // rows are read from the server one at a time; RecordCount is -1 until EOF
-    Buffered,     // the whole first result is read at once: MoveFirst, Filter and RecordCount work
-};
-
 class Recordset {
 public:
     Recordset() = default;
@@ -24,16 +19,12 @@ public:
     Recordset(Recordset&&) noexcept;
     Recordset& operator=(Recordset&&) noexcept;
 
-    bool isOpen() const { return statement_.valid() || buffered_; }
+    bool isOpen() const { return statement_.valid(); }
     bool eof() const;
     // Moves to the next row; past EOF it is an error (DbError).
     void moveNext();
-    // Buffered mode only (DbError otherwise).
-    void moveFirst();
-    // Rows in the result: known before the first row when buffered or counted, else -1 until EOF.
+    // Rows in the result: known before the first row when counted, else -1 until EOF.
     qint64 recordCount() const { return recordCount_; }
-    // Buffered mode: keeps the rows whose column equals text (case-sensitive); an empty column name clears the filter.
-    void setFilter(const QString& columnName, const QString& text);
 
     int fieldCount() const { return static_cast<int>(fields_.size()); }
     const Field& field(int index) const;
@@ -56,8 +47,6 @@ private:
     friend class Connection;
     void startResult();       // describes the current result's columns
     void fetchRow();          // reads the next row into fields_, or sets eof_
-    void loadBuffer();        // buffered mode: reads the whole result
-    void showBufferedRow();
     void clearValues();       // no current row: every value reads as null
     bool advanceToNextResultWithColumns();
     void drain();
@@ -67,9 +56,6 @@ private:
     std::vector<Field> fields_;
     std::vector<int> odbcTypes_;
     bool eof_ = true;
-    bool buffered_ = false;
-    std::vector<std::vector<QVariant>> rows_;   // buffered rows
-    std::vector<std::size_t> visibleRows_;      // after the filter
     std::size_t position_ = 0;
     qint64 recordCount_ = -1;
     qint64 rowsAffected_ = -1;

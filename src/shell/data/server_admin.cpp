@@ -139,35 +139,6 @@ ServerAdmin::ObjectId ServerAdmin::findObject(const QString& database, const QSt
     return *chosen;
 }
 
-CatalogObject ServerAdmin::table(const QString& database, const QString& name, const QString& owner)
-{
-    const QString resolvedOwner = findObject(database, name, owner, kTableTypes).owner;
-    for (CatalogObject& object : tables(database))
-        if (object.Name == name && object.Owner == resolvedOwner)
-            return object;
-    throw DbError(208, QStringLiteral("42S02"), QStringLiteral("Invalid object name '") + name + QStringLiteral("'."));
-}
-
-CatalogObject ServerAdmin::view(const QString& database, const QString& name, const QString& owner)
-{
-    const QString resolvedOwner = findObject(database, name, owner, kViewTypes).owner;
-    for (CatalogObject& object : views(database))
-        if (object.Name == name && object.Owner == resolvedOwner)
-            return object;
-    throw DbError(208, QStringLiteral("42S02"), QStringLiteral("Invalid object name '") + name + QStringLiteral("'."));
-}
-
-qint64 ServerAdmin::tableRows(const QString& database, const QString& table, const QString& owner)
-{
-    const ObjectId found = findObject(database, table, owner, kTableTypes);
-    Recordset count = connection_.execute(QStringLiteral("SELECT COUNT_BIG(*) FROM ") + bracketed(database)
-                                          + QLatin1Char('.') + bracketed(found.owner) + QLatin1Char('.')
-                                          + bracketed(table));
-    const qint64 rows = count.eof() ? 0 : count.field(0).value().toLongLong();
-    count.close();
-    return rows;
-}
-
 std::vector<ColumnProperties> ServerAdmin::columns(const QString& database, const QString& object,
                                                    const QString& owner)
 {

@@ -70,13 +70,6 @@ public:
     std::vector<CatalogObject> storedProcedures(const QString& database);
     std::vector<CatalogObject> userDefinedFunctions(const QString& database);
 
-    // The table or view by name and owner; an empty owner prefers dbo, then any owner.
-    // Throws DbError (208, "Invalid object name ...") when there is none.
-    CatalogObject table(const QString& database, const QString& name, const QString& owner = QString());
-    CatalogObject view(const QString& database, const QString& name, const QString& owner = QString());
-
-    // Rows in the table, counted exactly.
-    qint64 tableRows(const QString& database, const QString& table, const QString& owner = QString());
     // The columns of a table (or a view's columns) in table order.
     std::vector<ColumnProperties> columns(const QString& database, const QString& object,
                                           const QString& owner = QString());

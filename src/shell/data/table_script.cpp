@@ -110,18 +110,4 @@ QString BuildTableScript(const TableDefinition& table)
     return script;
 }
 
-QStringList splitScriptBatches(const QString& script)
-{
-    static const QRegularExpression separator(QStringLiteral("^[ \\t]*GO[ \\t]*\\r?$"),
-                                              QRegularExpression::MultilineOption
-                                                  | QRegularExpression::CaseInsensitiveOption);
-    QStringList batches;
-    for (const QString& part : script.split(separator)) {
-        const QString batch = part.trimmed();
-        if (!batch.isEmpty())
-            batches << batch;
-    }
-    return batches;
-}
-
 }  // namespace norvane

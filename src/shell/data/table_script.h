@@ -66,7 +66,5 @@ QString columnTypeText(const ScriptColumn& column);
 
 QString BuildTableScript(const TableDefinition& table);
 
-// The batches of a script: the text between lines that hold only "GO", trimmed, empty ones left out.
-QStringList splitScriptBatches(const QString& script);
 
 }  // namespace norvane
