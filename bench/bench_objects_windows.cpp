@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QTableWidget>
 
+#include "bench_sandbox.h"
 #include "window_bench_main.h"
 
 #include <benchmark/benchmark.h>
@@ -37,12 +38,7 @@ void createInBatches(Connection& connection, const QString& database, const std:
 // One sandbox with a database of 5,000 views, procedures and functions, and a procedure of 100 parameters.
 test::SandboxProcess& benchSandbox()
 {
-    static test::PrivateOdbcConfig& odbc = test::PrivateOdbcConfig::instance();
-    (void)odbc;
-    static test::SandboxProcess sandbox;
-    static bool filled = [] {
-        Connection connection;
-        connection.open(sandbox.connectionString());
+    return filledBenchSandbox([](Connection& connection) {
         connection.executeCommand("CREATE DATABASE Modules");
         connection.executeCommand("USE Modules\nCREATE TABLE Base (id int NOT NULL)");
         auto number = [](int n) { return QString("%1").arg(n, 5, 10, QChar('0')); };
@@ -55,19 +51,20 @@ test::SandboxProcess& benchSandbox()
         });
         QString parameters;
         for (int p = 1; p <= kParameters; ++p)
-            parameters += QString("%1\t@Param%2 %3").arg(p == 1 ? "" : ",\r\n").arg(p).arg(
-                p % 4 == 0 ? "numeric(12, 2) OUTPUT" : p % 4 == 1 ? "int" : p % 4 == 2 ? "varchar(40)" : "nvarchar(20) OUTPUT");
+            parameters += QString("%1\t@Param%2 %3")
+                              .arg(p == 1 ? "" : ",\r\n")
+                              .arg(p)
+                              .arg(p % 4 == 0   ? "numeric(12, 2) OUTPUT"
+                                   : p % 4 == 1 ? "int"
+                                   : p % 4 == 2 ? "varchar(40)"
+                                                : "nvarchar(20) OUTPUT");
         const QString wide = "CREATE PROCEDURE Wide\r\n" + parameters + "\r\nAS\r\nSELECT @Param1";
         connection.executeCommand("USE Modules");
         connection.executeCommand(wide);
         connection.executeCommand("CREATE DATABASE OneProcedure");
         connection.executeCommand("USE OneProcedure");
         connection.executeCommand(wide);
-        connection.close();
-        return true;
-    }();
-    (void)filled;
-    return sandbox;
+    });
 }
 
 void connectTo(const QString& database)
@@ -78,8 +75,7 @@ void connectTo(const QString& database)
     s.Connected = true;
 }
 
-template <typename Window>
-void ListOf5000(benchmark::State& state, const char* totalLabel)
+template <typename Window> void ListOf5000(benchmark::State& state, const char* totalLabel)
 {
     connectTo("Modules");
     QString total;
@@ -129,7 +125,7 @@ void ShowingAProcedureOf100Parameters(benchmark::State& state, const QString& da
 BENCHMARK_CAPTURE(ShowingAProcedureOf100Parameters, alone, QString("OneProcedure"))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ShowingAProcedureOf100Parameters, among15000, QString("Modules"))->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

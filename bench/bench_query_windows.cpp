@@ -14,13 +14,14 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextEdit>
 #include <QTimer>
 
+#include "bench_sandbox.h"
 #include "window_bench_main.h"
 
 #include <benchmark/benchmark.h>
@@ -35,12 +36,7 @@ namespace {
 // One sandbox with a table of 100,000 rows by 10 columns and a database of 2,000 procedures, made once.
 test::SandboxProcess& benchSandbox()
 {
-    static test::PrivateOdbcConfig& odbc = test::PrivateOdbcConfig::instance();
-    (void)odbc;
-    static test::SandboxProcess sandbox;
-    static bool filled = [] {
-        Connection connection;
-        connection.open(sandbox.connectionString());
+    return filledBenchSandbox([](Connection& connection) {
         connection.executeCommand("CREATE DATABASE Big");
         connection.executeCommand("USE Big\nCREATE TABLE Digits (n int NOT NULL)");
         connection.executeCommand("USE Big\nINSERT INTO Digits VALUES (0) INSERT INTO Digits VALUES (1) "
@@ -59,19 +55,15 @@ test::SandboxProcess& benchSandbox()
             "'A note of some length for row ' + CAST(e.n AS varchar(2)), 1234.56 "
             "FROM Digits a, Digits b, Digits c, Digits d, Digits e");
         connection.executeCommand("CREATE DATABASE Procs");
-        Connection procs;
-        procs.open(sandbox.connectionString("Procs"));
+        connection.executeCommand("USE Procs");
         for (int p = 1; p <= 2000; ++p) {
             // Every 20th procedure mentions the searched word.
-            procs.executeCommand(QString("CREATE PROCEDURE Proc%1 @Id int AS\n-- reads the orders of one %2\n"
-                                         "SELECT Id, Code, Name FROM Orders WHERE Id = @Id")
-                                     .arg(p, 4, 10, QChar('0'))
-                                     .arg(p % 20 == 0 ? "harpooner" : "customer"));
+            connection.executeCommand(QString("CREATE PROCEDURE Proc%1 @Id int AS\n-- reads the orders of one %2\n"
+                                              "SELECT Id, Code, Name FROM Orders WHERE Id = @Id")
+                                          .arg(p, 4, 10, QChar('0'))
+                                          .arg(p % 20 == 0 ? "harpooner" : "customer"));
         }
-        return true;
-    }();
-    (void)filled;
-    return sandbox;
+    });
 }
 
 void connectSession(const QString& database)
@@ -99,7 +91,7 @@ double peakMemoryMegabytes()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
+    return static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
 }
 
 void QueryResultOf100000RowsBy10Columns(benchmark::State& state)
@@ -126,9 +118,14 @@ void QueryResultOf100000RowsBy10Columns(benchmark::State& state)
     }
     state.counters["rows"] = rows;
     state.counters["peak_MB"] = peakMemoryMegabytes();
-    state.counters["server_cpu_ms"] = (sandboxCpuMilliseconds() - serverBefore) / static_cast<double>(state.iterations());
+    state.counters["server_cpu_ms"] =
+        (sandboxCpuMilliseconds() - serverBefore) / static_cast<double>(state.iterations());
 }
-BENCHMARK(QueryResultOf100000RowsBy10Columns)->Unit(benchmark::kMillisecond)->Iterations(3)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(QueryResultOf100000RowsBy10Columns)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 // For comparison: the same result read through the data layer alone, with no window and no text.
 void SameResultReadWithoutTheWindow(benchmark::State& state)
@@ -142,9 +139,14 @@ void SameResultReadWithoutTheWindow(benchmark::State& state)
             ++rows;
     }
     state.counters["rows"] = static_cast<double>(rows);
-    state.counters["server_cpu_ms"] = (sandboxCpuMilliseconds() - serverBefore) / static_cast<double>(state.iterations());
+    state.counters["server_cpu_ms"] =
+        (sandboxCpuMilliseconds() - serverBefore) / static_cast<double>(state.iterations());
 }
-BENCHMARK(SameResultReadWithoutTheWindow)->Unit(benchmark::kMillisecond)->Iterations(3)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(SameResultReadWithoutTheWindow)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 void RecolourAfterKeystrokeIn100KB(benchmark::State& state)
 {
@@ -185,7 +187,7 @@ void TextSearchOver2000Procedures(benchmark::State& state)
 }
 BENCHMARK(TextSearchOver2000Procedures)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

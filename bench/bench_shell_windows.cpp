@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QTreeWidget>
 
+#include "bench_sandbox.h"
 #include "window_bench_main.h"
 
 #include <benchmark/benchmark.h>
@@ -23,12 +24,7 @@ namespace {
 // One sandbox with a wide table and a database of 10,000 tables, made once.
 test::SandboxProcess& benchSandbox()
 {
-    static test::PrivateOdbcConfig& odbc = test::PrivateOdbcConfig::instance();
-    (void)odbc;
-    static test::SandboxProcess sandbox;
-    static bool filled = [] {
-        Connection connection;
-        connection.open(sandbox.connectionString());
+    return filledBenchSandbox([](Connection& connection) {
         connection.executeCommand("CREATE DATABASE Wide");
         QString columns;
         for (int c = 1; c <= 20; ++c)
@@ -49,10 +45,7 @@ test::SandboxProcess& benchSandbox()
                 creates += QString("CREATE TABLE T%1 (id int NOT NULL)\n").arg(t, 5, 10, QChar('0'));
             connection.executeCommand(creates);
         }
-        return true;
-    }();
-    (void)filled;
-    return sandbox;
+    });
 }
 
 void ConnectionDialogShown(benchmark::State& state)
@@ -93,7 +86,7 @@ void RowsGridOf500By20(benchmark::State& state)
 }
 BENCHMARK(RowsGridOf500By20)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
