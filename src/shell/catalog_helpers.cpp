@@ -63,18 +63,6 @@ QString rowCellText(const Field& field)
     return field.text();
 }
 
-// Only blanks are trimmed: line breaks and tabs at the ends stay.
-QString trimBlanks(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
-
 QString rowsBeyondQuestion()
 {
     return QStringLiteral("This contains more than ") + QString::number(kRowsShownWithoutAsking)
@@ -336,10 +324,10 @@ QString GetObjectText(const QString& name)
     QString text;
     for (; !lines.eof(); lines.moveNext()) {
         if (lines.fieldCount() > 0)
-            text = trimBlanks(text) + trimBlanks(lines.field(0).text());
+            text = trimBlanks(text).toString() + trimBlanks(lines.field(0).text()).toString();
     }
     lines.close();
-    return trimBlanks(text);
+    return trimBlanks(text).toString();
 }
 
 void GetObjectText(QTextEdit* box, const QString& name)

@@ -1,5 +1,6 @@
 #include "tables/data_inserts.h"
 
+#include "shell/data/field.h"
 #include "tables/column_info.h"
 
 #include <algorithm>
@@ -10,18 +11,6 @@ namespace norvane {
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
-
-// Only blanks count: tabs and line breaks inside a value stay.
-QStringView trimBlanks(QStringView text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
 
 // The shown texts of a null or of an image value, in any case and with blanks around them.
 bool showsNoValue(QStringView text)

@@ -77,4 +77,15 @@ QString Field::text() const
     return valueToText(value_, type_);
 }
 
+QStringView trimBlanks(QStringView text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && text.at(last - 1) == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
+}
+
 }  // namespace norvane

@@ -2,6 +2,7 @@
 // One column of the current row: name, ADO type code, value and null test.
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 #include <QVariant>
 
 namespace norvane {
@@ -45,5 +46,8 @@ private:
 // dates "yyyy-mm-dd hh:mm:ss.mmm", uppercase GUIDs, binary as "0x..." hex,
 // bit true as "1" and false as "False"; null gives an empty string.
 QString valueToText(const QVariant& value, int adoType);
+
+// The text without the blanks at its ends; tabs and line breaks there stay.
+QStringView trimBlanks(QStringView text);
 
 }  // namespace norvane
