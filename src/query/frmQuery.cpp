@@ -150,6 +150,8 @@ void frmQuery::collectProgress()
 {
     if (!run_)
         return;
+    if (run_->cancelRequested())
+        run_->cancel();  // asked again until the run ends
     QueryRun::Progress progress = run_->take();
     if (progress.headings) {
         resultModel_->reset(*progress.headings);

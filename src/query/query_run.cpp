@@ -12,6 +12,8 @@ namespace {
 // Rows handed to the window in blocks of this size (or sooner, see kFlushInterval).
 constexpr qsizetype kRowsPerBlock = 2048;
 constexpr auto kFlushInterval = std::chrono::milliseconds(40);
+// How often a run being closed asks its statement again to stop.
+constexpr auto kCancelInterval = std::chrono::milliseconds(5);
 
 // A failure of the link rather than of the statement: the driver's communication
 // errors, and its general errors without a server's number (a write to a closed
@@ -41,6 +43,7 @@ struct QueryRun::Shared {
     std::mutex mutex;
     Progress pending;
     std::atomic<bool> cancelRequested{false};
+    std::atomic<bool> ended{false};
 
     void headings(const QStringList& texts)
     {
@@ -63,6 +66,7 @@ struct QueryRun::Shared {
         const std::lock_guard lock(mutex);
         pending.finished = true;
         pending.outcome = outcome;
+        ended = true;
     }
 };
 
@@ -78,6 +82,10 @@ QueryRun::QueryRun(std::shared_ptr<Connection> connection, QString connectionStr
 QueryRun::~QueryRun()
 {
     cancel();
+    while (!shared_->ended) {
+        std::this_thread::sleep_for(kCancelInterval);
+        cancel();
+    }
     wait();
 }
 
@@ -94,6 +102,11 @@ void QueryRun::cancel()
 {
     shared_->cancelRequested = true;
     connection_->cancel();
+}
+
+bool QueryRun::cancelRequested() const
+{
+    return shared_->cancelRequested;
 }
 
 void QueryRun::wait()

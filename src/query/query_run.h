@@ -46,8 +46,11 @@ public:
 
     // Everything that arrived since the last call.
     Progress take();
-    // Asks the server to stop (an attention) and stops reading; safe while the worker blocks.
+    // Stops reading rows and asks the server to stop (an attention); safe while the worker
+    // blocks. The driver takes the request only while it waits on the server, so the caller
+    // asks again until the run has finished.
     void cancel();
+    bool cancelRequested() const;
     // Waits for the worker to end.
     void wait();
 

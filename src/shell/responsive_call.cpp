@@ -109,11 +109,11 @@ bool runResponsive(std::function<void()> work, const ResponsiveCall& call)
         }
         if (stopAskedAt < 0 && gate.escaped())
             stopAskedAt = elapsed.elapsed();
-        if (stopAskedAt < 0 && limit > 0 && elapsed.elapsed() >= limit) {
+        if (stopAskedAt < 0 && limit > 0 && elapsed.elapsed() >= limit)
             stopAskedAt = elapsed.elapsed();
-            if (call.cancel)
-                call.cancel();
-        }
+        // The driver takes a cancel only while the call waits on the server: asked until the call ends.
+        if (stopAskedAt >= 0 && call.cancel)
+            call.cancel();
         if (stopAskedAt >= 0 && elapsed.elapsed() >= stopAskedAt + kGraceMilliseconds) {
             givenUp = true;
             loop.quit();

@@ -17,7 +17,7 @@ struct ResponsiveCall {
     int timeoutSeconds = 0;
     // Counted up by the work at each sign of life (a row read): the time limit starts again.
     std::shared_ptr<std::atomic<qint64>> heartbeat;
-    // Asks the running call to stop when the time limit is reached; may be empty.
+    // Asks the running call to stop, at every tick from the time limit or Escape until it ends; may be empty.
     std::function<void()> cancel;
     // Asks the running call to stop on the user's behalf (Escape); empty: Escape does nothing.
     std::function<void()> escape;

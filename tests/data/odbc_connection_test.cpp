@@ -1,12 +1,22 @@
 // The data layer through unixODBC: FreeTDS against the sandbox server (what a SQL Server sends),
 // and a second real driver, SQLite3.
 #include "shell/data/connection.h"
+#include "shell/data/thread_wait.h"
 #include "support/qt_printers.h"
 #include "support/sandbox_process.h"
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 using namespace norvane;
 using norvane::test::SandboxProcess;
@@ -103,6 +113,114 @@ TEST(SandboxOdbc, TwoSessionsARestartThatKeepsDataAndAServerThatGoesAway)
         errorOf([&] { second.open(dead); }),
         "20009|08S01|Unable to connect: Adaptive Server is unavailable or does not exist (tried 127.0.0.1, port " +
             port + ")");
+}
+
+TEST(SandboxOdbc, CancelsFromAnotherThreadWhileRowsStreamOrTheServerWaitsAlwaysEnd)
+{
+    Connection connection;
+    connection.open(test::sharedSampleSandbox().connectionString("Harbor"));
+    // A cancel sent while the reader is in the middle of a packet could leave it waiting forever;
+    // many rounds, each asking again and again as the windows do, make that likely if it can happen.
+    const QString huge = "SELECT a.name FROM sysobjects a, sysobjects b, sysobjects c";
+    for (int round = 0; round < 30; ++round) {
+        SCOPED_TRACE(round);
+        std::atomic<bool> stop{false};
+        std::atomic<bool> ended{false};
+        std::atomic<qint64> rowsRead{0};
+        QString failure;
+        std::thread reader([&] {
+            try {
+                Recordset rows = connection.execute(huge);
+                for (; !rows.eof() && !stop; rows.moveNext())
+                    ++rowsRead;
+                rows.abandon();
+            } catch (const DbError& error) {
+                failure = error.sqlState();
+            }
+            ended = true;
+        });
+        while (rowsRead < 100 + round * 50 && !ended)
+            std::this_thread::yield();
+        stop = true;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!ended && std::chrono::steady_clock::now() < deadline)
+            connection.cancel();
+        if (!ended) {
+            reader.detach();
+            connection.abandon();
+            FAIL() << "the reader never came back from the driver";
+        }
+        reader.join();
+        EXPECT_TRUE(failure.isEmpty() || failure == "HY008") << failure.toStdString();
+        EXPECT_EQ(connection.execute("SELECT 7").field(0).text(), "7");
+    }
+
+    // A statement the server works on before any row: the cancel reaches it.
+    std::atomic<bool> ended{false};
+    QString failure;
+    std::thread waiter([&] {
+        try {
+            connection.execute("WAITFOR DELAY '00:01:00'");
+        } catch (const DbError& error) {
+            failure = error.sqlState();
+        }
+        ended = true;
+    });
+    const auto started = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    while (!ended && std::chrono::steady_clock::now() - started < std::chrono::seconds(10)) {
+        connection.cancel();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    waiter.join();
+    EXPECT_EQ(failure, "HY008");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_EQ(connection.execute("SELECT 8").field(0).text(), "8");
+}
+
+TEST(ThreadWait, TellsAThreadWaitingOnSocketsFromOneWaitingOtherwise)
+{
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    std::atomic<pid_t> pollingThread{0};
+    std::thread polling([&] {
+        pollingThread = currentThreadId();
+        pollfd watched{pipe[0], POLLIN, 0};
+        ::poll(&watched, 1, 10000);
+    });
+    std::mutex mutex;
+    std::condition_variable woken;
+    bool wake = false;
+    std::atomic<pid_t> sleepingThread{0};
+    std::thread sleeping([&] {
+        sleepingThread = currentThreadId();
+        std::unique_lock lock(mutex);
+        woken.wait(lock, [&] { return wake; });
+    });
+    // Each thread is read until it has reached its wait.
+    const auto until = [](const std::atomic<pid_t>& thread, ThreadWait expected) {
+        for (int attempt = 0; attempt < 2000; ++attempt) {
+            if (thread != 0 && threadWait(thread) == expected)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return false;
+    };
+    EXPECT_TRUE(until(pollingThread, ThreadWait::OnSockets));
+    EXPECT_TRUE(until(sleepingThread, ThreadWait::Otherwise));
+    EXPECT_EQ(threadWait(sleepingThread), ThreadWait::Otherwise);
+    EXPECT_EQ(threadWait(currentThreadId()), ThreadWait::Otherwise); // running
+    ASSERT_EQ(::write(pipe[1], "x", 1), 1);
+    {
+        const std::lock_guard lock(mutex);
+        wake = true;
+    }
+    woken.notify_all();
+    polling.join();
+    sleeping.join();
+    ::close(pipe[0]);
+    ::close(pipe[1]);
+    EXPECT_EQ(threadWait(pollingThread), ThreadWait::Unknown); // gone
 }
 
 TEST_F(SqliteOdbc, StreamsRowsWithNullsAndReportsPastTheEnd)

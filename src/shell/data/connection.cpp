@@ -3,6 +3,7 @@
 #include "shell/data/connection_core.h"
 #include "shell/data/connection_string.h"
 #include "shell/data/server_discovery.h"
+#include "shell/data/thread_wait.h"
 
 #include <sqlucode.h>
 
@@ -12,6 +13,11 @@
 namespace norvane {
 
 namespace {
+
+// How long a statement's call must have run before another thread's cancel is sent to it, when
+// the call is seen waiting on the server, and when what it does cannot be seen (no /proc).
+constexpr auto kWaitBeforeCancel = std::chrono::milliseconds(100);
+constexpr auto kUnknownWaitBeforeCancel = std::chrono::milliseconds(500);
 
 SQLWCHAR* wide(const QString& text)
 {
@@ -183,13 +189,32 @@ void ConnectionCore::setRunningStatement(SQLHANDLE statement)
 {
     const std::lock_guard lock(runningMutex_);
     running_ = statement;
+    runningThread_ = statement == SQL_NULL_HANDLE ? 0 : currentThreadId();
+    runningSince_ = std::chrono::steady_clock::now();
 }
 
-void ConnectionCore::cancelRunningStatement()
+bool ConnectionCore::cancelRunningStatement()
 {
     const std::lock_guard lock(runningMutex_);
-    if (running_ != SQL_NULL_HANDLE)
-        SQLCancel(running_);
+    if (running_ == SQL_NULL_HANDLE)
+        return false;
+    // A call that streams rows waits on the server for moments only, and may be reading again
+    // by the time the cancel arrives; a call that has waited this long waits for the server's work.
+    const auto running = std::chrono::steady_clock::now() - runningSince_;
+    switch (threadWait(runningThread_)) {
+    case ThreadWait::OnSockets:
+        if (running < kWaitBeforeCancel)
+            return false;
+        break;
+    case ThreadWait::Otherwise:
+        return false;
+    case ThreadWait::Unknown:
+        if (running < kUnknownWaitBeforeCancel)
+            return false;
+        break;
+    }
+    SQLCancel(running_);
+    return true;
 }
 
 Connection::Connection() : core_(std::make_shared<ConnectionCore>()) {}
@@ -396,10 +421,9 @@ void Connection::abandon()
     core_.reset();
 }
 
-void Connection::cancel()
+bool Connection::cancel()
 {
-    if (core_)
-        core_->cancelRunningStatement();
+    return core_ && core_->cancelRunningStatement();
 }
 
 }  // namespace norvane

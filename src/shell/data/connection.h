@@ -52,8 +52,10 @@ public:
     // Seconds before a login attempt gives up (default 15) and before a statement is cancelled (0 = never).
     void setLoginTimeout(int seconds);
     void setQueryTimeout(int seconds);
-    // Asks the server to stop the running statement; safe to call from another thread.
-    void cancel();
+    // Asks the server to stop the running statement; safe to call from another thread. The
+    // request goes only while the statement's call waits on the server, so a caller asks again
+    // until its call ends and stops reading rows of its own accord. True when it was sent.
+    bool cancel();
     // Gives up on a connection whose statement does not come back (a stalled server): this object
     // is closed at once; the thread still waiting in the driver logs it off when the call returns.
     void abandon();

@@ -4,7 +4,10 @@
 #include "shell/data/db_error.h"
 #include "shell/data/odbc_handles.h"
 
+#include <sys/types.h>
+
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <set>
 #include <vector>
@@ -53,13 +56,21 @@ public:
     // Frees every open statement, then disconnects.
     void disconnect();
 
+    // The statement whose blocking call runs now on the calling thread (or none).
     void setRunningStatement(SQLHANDLE statement);
-    void cancelRunningStatement();
+    // Asks the driver to stop the running call, from another thread. FreeTDS takes such a cancel
+    // safely only while the call waits on the server: sent while the call reads a packet, it can
+    // leave the call waiting forever or the link broken. So the cancel goes only to a call that
+    // has waited on the server for a while; callers ask again until their call ends, and stop
+    // reading rows of their own accord. Returns true when it was sent.
+    bool cancelRunningStatement();
 
 private:
     std::set<Recordset*> recordsets_;
     std::mutex runningMutex_;
     SQLHANDLE running_ = SQL_NULL_HANDLE;
+    pid_t runningThread_ = 0;
+    std::chrono::steady_clock::time_point runningSince_;
 };
 
 // Marks a statement as the running one for the duration of a blocking call, for cancel().
