@@ -241,6 +241,10 @@ QString frmServerDir::fullPathOf(const QTreeWidgetItem* node) const
 
 void frmServerDir::ExpandFolder(QTreeWidgetItem* node)
 {
+    // A late event (the tree taking the focus as the browser closes) must not take the session's
+    // connection back to master once it has returned to the session's database.
+    if (closing_)
+        return;
     if (node->childCount() > 0 || kindOf(node) == NodeKind::File || kindOf(node) == NodeKind::Placeholder)
         return;
     Connection& connection = session().connection;
@@ -335,16 +339,16 @@ void frmServerDir::cmdStart_Click()
     }
     session().DirectoryCancelled = false;
     FileName = path;
-    returnToSessionDatabase();
     closing_ = true;
+    returnToSessionDatabase();
     done(Accepted);
 }
 
 void frmServerDir::cmdCancel_Click()
 {
     session().DirectoryCancelled = true;
-    returnToSessionDatabase();
     closing_ = true;
+    returnToSessionDatabase();
     done(Rejected);
 }
 
