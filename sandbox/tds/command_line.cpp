@@ -12,7 +12,7 @@ namespace sandbox::tds {
 
 const char* const usageText =
     "usage: norvane-sandbox --data DIR [--port N] [--login NAME:PASSWORD]... [--sample] [--browser-port N]\n"
-    "                       [--work-delay-ms N]\n"
+    "                       [--work-delay-ms N] [--logout-delay-ms N]\n"
     "  --data DIR              folder of the database files (created when missing)\n"
     "  --port N                TCP port on 127.0.0.1; 0 (the default) picks a free one\n"
     "  --login NAME:PASSWORD   a SQL login the server accepts (repeatable; default: sa with an empty password)\n"
@@ -20,12 +20,14 @@ const char* const usageText =
     "  --browser-port N        answer SQL Browser requests on UDP 127.0.0.1:N\n"
     "  --work-delay-ms N       pause N ms (0 to 10000) after each percent of a BACKUP or RESTORE, so that\n"
     "                          their progress can be watched (default 0)\n"
+    "  --logout-delay-ms N     keep a session listed N ms (0 to 10000) after its client has gone, as a\n"
+    "                          busy server may (default 0)\n"
     "The server's drives C:\\ and D:\\ are the folders drives/C and drives/D under --data; every path a\n"
     "client names (BACKUP, RESTORE, xp_dirtree) stays inside them. One server at a time uses a data folder.\n";
 
 namespace {
 
-constexpr unsigned kMaxWorkDelayMs = 10000;
+constexpr unsigned kMaxDelayMs = 10000;
 
 std::optional<std::uint16_t> parsePort(const std::string& text)
 {
@@ -58,7 +60,7 @@ std::variant<CommandLine, std::string> parseCommandLine(const std::vector<std::s
             continue;
         }
         if (option != "--data" && option != "--port" && option != "--login" && option != "--browser-port" &&
-            option != "--work-delay-ms")
+            option != "--work-delay-ms" && option != "--logout-delay-ms")
             return "unknown option '" + option + "'";
         const auto text = value();
         if (!text)
@@ -68,12 +70,12 @@ std::variant<CommandLine, std::string> parseCommandLine(const std::vector<std::s
                 return "--data needs a folder";
             options.dataDirectory = *text;
             haveData = true;
-        } else if (option == "--work-delay-ms") {
+        } else if (option == "--work-delay-ms" || option == "--logout-delay-ms") {
             unsigned delay = 0;
             const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), delay);
-            if (error != std::errc() || end != text->data() + text->size() || text->empty() || delay > kMaxWorkDelayMs)
-                return "--work-delay-ms needs a number of milliseconds from 0 to 10000, not '" + *text + "'";
-            options.workDelayMs = delay;
+            if (error != std::errc() || end != text->data() + text->size() || text->empty() || delay > kMaxDelayMs)
+                return option + " needs a number of milliseconds from 0 to 10000, not '" + *text + "'";
+            (option == "--work-delay-ms" ? options.workDelayMs : options.logoutDelayMs) = delay;
         } else if (option == "--port" || option == "--browser-port") {
             const auto port = parsePort(*text);
             if (!port)

@@ -1,5 +1,5 @@
 #pragma once
-// norvane-sandbox --data DIR [--port N] [--login NAME:PASSWORD]... [--sample] [--browser-port N] [--work-delay-ms N]
+// norvane-sandbox --data DIR [--port N] [--login NAME:PASSWORD]... [--sample] [--browser-port N] [--work-delay-ms N] [--logout-delay-ms N]
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -17,6 +17,7 @@ struct CommandLine {
     bool sample = false;
     std::optional<std::uint16_t> browserPort;
     unsigned workDelayMs = 0;
+    unsigned logoutDelayMs = 0;
     bool help = false;  // --help: print the usage text and stop  // pause after each percent of a BACKUP or RESTORE
 };
 

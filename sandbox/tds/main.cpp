@@ -80,7 +80,9 @@ int main(int argc, char** argv)
         if (options.sample)
             engine.loadSample(sampleDirectory());
         EngineBackend backend(engine, options.logins);
-        Server server(backend, options.port, limitsForThisProcess());
+        ServerLimits limits = limitsForThisProcess();
+        limits.logoutDelay = std::chrono::milliseconds(options.logoutDelayMs);
+        Server server(backend, options.port, limits);
         std::unique_ptr<BrowserResponder> browser;
         if (options.browserPort)
             browser = std::make_unique<BrowserResponder>(*options.browserPort, backend.serverName(), server.port());

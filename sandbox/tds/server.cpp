@@ -90,7 +90,7 @@ void Server::acceptLoop()
             continue;
         const int spid = takeSpid();
         auto running = std::make_unique<Running>();
-        running->session = std::make_unique<Session>(std::move(client), backend_, spid, slots_);
+        running->session = std::make_unique<Session>(std::move(client), backend_, spid, slots_, limits_.logoutDelay);
         Running* raw = running.get();
         raw->thread = std::thread([raw] {
             raw->session->run();

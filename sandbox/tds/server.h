@@ -40,6 +40,8 @@ struct ServerLimits {
     std::size_t maxConnecting = 512;
     // Time from connecting to the end of the login; a client that takes longer is dropped.
     std::chrono::milliseconds loginTimeout = std::chrono::seconds(5);
+    // How long a session stays listed (sp_who) after its client has gone, as a busy server's may.
+    std::chrono::milliseconds logoutDelay{0};
 };
 
 class Server {

@@ -72,11 +72,13 @@ public:
 
 }  // namespace
 
-Session::Session(FileDescriptor socket, Backend& backend, int spid, SessionSlots& slots)
+Session::Session(FileDescriptor socket, Backend& backend, int spid, SessionSlots& slots,
+                 std::chrono::milliseconds logoutDelay)
     : socket_(std::move(socket)),
       backend_(backend),
       spid_(spid),
       slots_(slots),
+      logoutDelay_(logoutDelay),
       serverName_(backend.serverName()),
       writer_([fd = socket_.get()](const std::uint8_t* data, std::size_t size) { return writeAll(fd, data, size); },
               static_cast<std::uint16_t>(spid))
@@ -109,6 +111,11 @@ void Session::run()
         // A protocol violation or a failure of this connection ends it, and only it.
     }
     ::shutdown(socket_.get(), SHUT_RDWR);
+    if (engine_ && logoutDelay_.count() > 0) {
+        // Still listed for a while, unless the server stops.
+        std::unique_lock lock(inbox_.mutex);
+        inbox_.changed.wait_for(lock, logoutDelay_, [this] { return closing_.load(); });
+    }
     engine_.reset();
     if (holdsSlot_)
         slots_.release();

@@ -3,6 +3,7 @@
 // leaves. A reader thread watches the socket so an attention is seen while a
 // batch runs.
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -21,7 +22,9 @@ class SessionSlots;
 class Session {
 public:
     // A session takes one of slots when its login is accepted and gives it back when it ends.
-    Session(FileDescriptor socket, Backend& backend, int spid, SessionSlots& slots);
+    // logoutDelay: how long the session stays listed after its client has gone.
+    Session(FileDescriptor socket, Backend& backend, int spid, SessionSlots& slots,
+            std::chrono::milliseconds logoutDelay = {});
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -61,6 +64,7 @@ private:
     int spid_;
     SessionSlots& slots_;
     bool holdsSlot_ = false;
+    std::chrono::milliseconds logoutDelay_;
     std::atomic<bool> loggedIn_{false};
     std::string serverName_;
     PacketWriter writer_;

@@ -196,10 +196,21 @@ bool RunRestore(QWidget* owner, const QString& fullPath)
     Session& s = session();
     const QString database = s.DatabaseName;
     ServerAdmin& admin = logInAgain();
+    // The session closed by the reopening may still be listed for a moment: it is the program's
+    // own, not another user's, and is neither asked about nor killed.
+    qint64 closedSpid = 0;
+    if (s.connection.isOpen()) {
+        try {
+            closedSpid = ownSessionId();
+        } catch (const DbError&) {
+        }
+    }
     reopenConnection();
 
     const qint64 ownSpid = ownSessionId();
-    const std::vector<ConnectedSession> connected = sessionsInDatabase(database);
+    std::vector<ConnectedSession> connected = sessionsInDatabase(database);
+    if (closedSpid != ownSpid)
+        std::erase_if(connected, [closedSpid](const ConnectedSession& other) { return other.spid == closedSpid; });
     if (connected.size() > 1) {
         QStringList hosts;
         for (const ConnectedSession& other : connected)

@@ -49,6 +49,8 @@ test::SandboxProcess& sandbox()
     static test::SandboxProcess server([] {
         test::SandboxProcess::Options options;
         options.workDelayMs = 5; // after each percent of a backup or restore
+        // As on a busy server, a session closed by the program is still listed for a moment.
+        options.logoutDelayMs = 200;
         // sa for the program; clerk, another login, whose sessions the program does not list.
         options.logins = {"sa:", "clerk:Clerk#1"};
         return options;

@@ -61,7 +61,7 @@ int readListeningPort(int fd, pid_t pid, std::string& seen)
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 SandboxProcess::SandboxProcess(Options options) : options_(std::move(options))
 {
@@ -92,6 +92,10 @@ void SandboxProcess::start()
     if (options_.workDelayMs > 0) {
         arguments.emplace_back("--work-delay-ms");
         arguments.push_back(std::to_string(options_.workDelayMs));
+    }
+    if (options_.logoutDelayMs > 0) {
+        arguments.emplace_back("--logout-delay-ms");
+        arguments.push_back(std::to_string(options_.logoutDelayMs));
     }
     if (options_.browserPort > 0) {
         arguments.emplace_back("--browser-port");
@@ -159,7 +163,7 @@ int SandboxProcess::stop()
 void SandboxProcess::restart()
 {
     stop();
-    options_.sample = false;  // the data is already there
+    options_.sample = false; // the data is already there
     start();
 }
 
@@ -207,7 +211,7 @@ QString driverLibrary(const char* name)
     return QString::fromLatin1(name);
 }
 
-}  // namespace
+} // namespace
 
 PrivateOdbcConfig::PrivateOdbcConfig()
 {
@@ -229,4 +233,4 @@ void PrivateOdbcConfig::writeDataSources(const QString& systemDsns, const QStrin
     writeFile(directory_.filePath("user.ini"), userDsns);
 }
 
-}  // namespace norvane::test
+} // namespace norvane::test

@@ -13,11 +13,12 @@ namespace norvane::test {
 class SandboxProcess {
 public:
     struct Options {
-        bool sample = false;         // load the Harbor sample databases
-        QStringList logins;          // NAME:PASSWORD; empty means sa with an empty password
-        int browserPort = 0;         // 0: no SQL Browser answer
-        QString dataDirectory;       // empty: a fresh temporary directory
-        int workDelayMs = 0;         // BACKUP / RESTORE pause this long after each percent (0: none)
+        bool sample = false;   // load the Harbor sample databases
+        QStringList logins;    // NAME:PASSWORD; empty means sa with an empty password
+        int browserPort = 0;   // 0: no SQL Browser answer
+        QString dataDirectory; // empty: a fresh temporary directory
+        int workDelayMs = 0;   // BACKUP / RESTORE pause this long after each percent (0: none)
+        int logoutDelayMs = 0; // a session stays listed this long after its client has gone
     };
 
     explicit SandboxProcess(Options options);
@@ -71,4 +72,4 @@ private:
     QTemporaryDir directory_;
 };
 
-}  // namespace norvane::test
+} // namespace norvane::test
