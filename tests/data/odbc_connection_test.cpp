@@ -180,6 +180,8 @@ TEST(SandboxOdbc, CancelsFromAnotherThreadWhileRowsStreamOrTheServerWaitsAlwaysE
 
 TEST(ThreadWait, TellsAThreadWaitingOnSocketsFromOneWaitingOtherwise)
 {
+    if (threadWait(currentThreadId()) == ThreadWait::Unknown)
+        GTEST_SKIP() << "this kernel does not show what a thread waits on";
     int pipe[2];
     ASSERT_EQ(::pipe(pipe), 0);
     std::atomic<pid_t> pollingThread{0};
