@@ -13,6 +13,8 @@
 #include <poll.h>
 #include <stdexcept>
 #include <string>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -105,10 +107,19 @@ void SandboxProcess::start()
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0)
         throw std::runtime_error("pipe failed");
+    const pid_t parent = getpid();
+    // The signal below follows the forking thread, not the process: only the main thread's fork asks for it.
+    const bool onMainThread = static_cast<pid_t>(syscall(SYS_gettid)) == parent;
     const pid_t child = fork();
     if (child < 0)
         throw std::runtime_error("fork failed");
     if (child == 0) {
+        // A test process killed before it could stop its sandbox takes the sandbox with it.
+        if (onMainThread) {
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (getppid() != parent)
+                _exit(127);
+        }
         dup2(pipeEnds[1], STDOUT_FILENO);
         close(pipeEnds[0]);
         close(pipeEnds[1]);
