@@ -173,14 +173,6 @@ void frmMain::buildImageList()
     }
 }
 
-QStringList frmMain::imageKeys()
-{
-    QStringList keys;
-    for (const ImageSource& source : kImageSources)
-        keys.append(source.key);
-    return keys;
-}
-
 QIcon frmMain::image(const QString& key) const
 {
     return imlSQL_.value(key);
@@ -197,11 +189,6 @@ void frmMain::setPanelText(int panel, const QString& text)
 {
     if (panel >= 1 && panel <= 6)
         panels_[panel - 1]->setText(text);
-}
-
-QString frmMain::panelText(int panel) const
-{
-    return (panel >= 1 && panel <= 6) ? panels_[panel - 1]->text() : QString();
 }
 
 QLabel* frmMain::panel(int panel) const
@@ -231,16 +218,6 @@ QWidget* frmMain::child(const QString& typeName) const
             return entry.second->widget();
     }
     return nullptr;
-}
-
-QList<QWidget*> frmMain::openChildren() const
-{
-    QList<QWidget*> open;
-    for (const auto& entry : children_) {
-        if (entry.second && entry.second->widget())
-            open.append(entry.second->widget());
-    }
-    return open;
 }
 
 QWidget* frmMain::openChild(const QString& typeName)

@@ -35,12 +35,10 @@ public:
 
     // Status bar panels 1..6 (1 activity, 2 server, 3 database, 4 user, 5 date, 6 time).
     void setPanelText(int panel, const QString& text);
-    QString panelText(int panel) const;
     QLabel* panel(int panel) const;
 
     // Pictures of imlSQL by key: "UpArrow", "DownArrow", "Drive", "ClosedFolder", "OpenFolder", "File", "BakFile".
     QIcon image(const QString& key) const;
-    static QStringList imageKeys();
 
     QMdiArea* mdiArea() const { return mdiArea_; }
     QAction* menuCommand(const QString& objectName) const;
@@ -52,8 +50,6 @@ public:
     QWidget* openChild(const QString& typeName, const std::function<QWidget*(QWidget* parent)>& create);
     // The open instance of a child window type, or nullptr.
     QWidget* child(const QString& typeName) const;
-    // Every open child window, in creation order.
-    QList<QWidget*> openChildren() const;
 
     // Unloads every open window except this one (the child windows, and the shared connection
     // dialog, which saves its inputs as it goes), then shows the tables window afresh.

@@ -235,7 +235,7 @@ protected:
     QString openWindows() const
     {
         QStringList names;
-        for (QWidget* child : main_->openChildren())
+        for (QWidget* child : test::openChildren(*main_->mdiArea()))
             names << QString(child->metaObject()->className()).section("::", -1);
         return names.join(',');
     }

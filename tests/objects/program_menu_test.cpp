@@ -2,6 +2,7 @@
 // of the right kind, loaded from the connected database.
 #include "app/program_windows.h"
 #include "shell/frmMain.h"
+#include "support/window_controls.h"
 
 #include "tables/window_fixture.h"
 
@@ -37,7 +38,7 @@ TEST_F(ProgramMenu, EachCommandOpensItsWindowOnce)
         QWidget* window = main.child(entry.type);
         ASSERT_NE(window, nullptr);
         EXPECT_STREQ(window->metaObject()->className(), entry.className);
-        EXPECT_EQ(main.openChildren().size(), ++opened);
+        EXPECT_EQ(test::openChildren(*main.mdiArea()).size(), ++opened);
     }
     // The compare window is as wide as every child window, 4545 twips less the caption allowance high.
     EXPECT_EQ(main.child("Compare")->size(), QSize(800, 277));

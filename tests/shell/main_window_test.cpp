@@ -7,10 +7,12 @@
 #include "shell/data/server_admin.h"
 #include "shell/session_login.h"
 #include "shell/startup.h"
+#include "support/window_controls.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -47,7 +49,8 @@ QString state(const frmMain& main)
 {
     const Session& s = session();
     return QStringList({s.ConnectionString, s.ServerName, s.DatabaseName, s.UserName, s.Password,
-                        s.UseWindowsAuth ? "windows" : "sql", main.panelText(2), main.panelText(3), main.panelText(4)})
+                        s.UseWindowsAuth ? "windows" : "sql", main.panel(2)->text(), main.panel(3)->text(),
+                        main.panel(4)->text()})
         .join("|");
 }
 
@@ -55,7 +58,7 @@ QString state(const frmMain& main)
 QString childWindows(const frmMain& main)
 {
     QStringList names;
-    for (const QWidget* child : main.openChildren())
+    for (const QWidget* child : test::openChildren(*main.mdiArea()))
         names << child->objectName() + (child->isVisible() ? " shown" : "");
     return names.join(",");
 }
@@ -115,20 +118,21 @@ TEST_F(MainWindow, StartUpWithAFailedConnectAndCancelThenWithAConnectionAndExit)
     EXPECT_EQ(topLevelNamed("frmSplash"), nullptr);
     EXPECT_EQ(topLevelNamed("frmLogin"), nullptr);
     EXPECT_EQ(childWindows(*main), "frmTables shown");
-    EXPECT_EQ(main->panelText(2) + "|" + main->panelText(3) + "|" + main->panelText(4), "SANDBOX|Harbor|sa");
+    EXPECT_EQ(main->panel(2)->text() + "|" + main->panel(3)->text() + "|" + main->panel(4)->text(),
+              "SANDBOX|Harbor|sa");
     // Every window and command of the program is built, and the image list's pictures load.
     EXPECT_EQ(main->menuBar()->actions().size(), 15);
     for (const QAction* action : main->menuBar()->actions())
         EXPECT_TRUE(action->isEnabled()) << action->objectName().toStdString();
-    for (const QString& key : frmMain::imageKeys())
-        EXPECT_FALSE(main->image(key).isNull()) << key.toStdString();
+    for (const char* key : {"UpArrow", "DownArrow", "Drive", "ClosedFolder", "OpenFolder", "File", "BakFile"})
+        EXPECT_FALSE(main->image(key).isNull()) << key;
     const QByteArray saved = settings.fileText();
     EXPECT_TRUE(saved.contains("Database=Harbor\n") && saved.contains("ModeServer=True\n")) << saved.constData();
     EXPECT_TRUE(saved.contains(("Server=\"" + harborSource() + "\"\n").toUtf8())) << saved.constData();
 
     // The shared status routine writes panel 1.
     SetStatus("Loading Tables. Please wait...", true);
-    EXPECT_EQ(main->panelText(1), "Loading Tables. Please wait...");
+    EXPECT_EQ(main->panel(1)->text(), "Loading Tables. Please wait...");
     SetStatus("Ready", false);
 
     // Exit: the connection is closed and the server-management object logged off.
@@ -173,7 +177,7 @@ TEST_F(MainWindow, OneWindowPerCommandAndConnectToAnotherDatabaseReopensTheTable
     EXPECT_FALSE(oldTables || probe);
     EXPECT_EQ(childWindows(*main), "frmTables shown");
     EXPECT_EQ(session().connection.currentCatalog(), "HarborArchive");
-    EXPECT_EQ(main->panelText(3), "HarborArchive");
+    EXPECT_EQ(main->panel(3)->text(), "HarborArchive");
     EXPECT_FALSE(main->hasSharedLogin()); // unloaded with the other windows, saving its inputs
     EXPECT_TRUE(settings.fileText().contains("Database=HarborArchive\n"));
 }

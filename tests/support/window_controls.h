@@ -1,6 +1,9 @@
 #pragma once
 // A window's controls found by object name, and clicked as a user clicks them.
 #include <QAbstractButton>
+#include <QList>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTest>
 #include <QWidget>
 
@@ -18,6 +21,16 @@ template <typename T> T* control(const QWidget& window, const char* name)
 inline void press(const QWidget& window, const char* name)
 {
     QTest::mouseClick(control<QAbstractButton>(window, name), Qt::LeftButton);
+}
+
+// The windows open in an MDI area, in the order they were opened.
+inline QList<QWidget*> openChildren(const QMdiArea& area)
+{
+    QList<QWidget*> open;
+    for (QMdiSubWindow* window : area.subWindowList(QMdiArea::CreationOrder))
+        if (window->widget())
+            open << window->widget();
+    return open;
 }
 
 } // namespace norvane::test
