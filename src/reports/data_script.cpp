@@ -1,6 +1,7 @@
 #include "reports/data_script.h"
 
 #include "shell/data/database_columns.h"
+#include "shell/data/field.h"
 #include "shell/data/sql_text.h"
 
 #include <QDateTime>
@@ -24,13 +25,7 @@ const QString kTimestampType = QStringLiteral("timestamp");
 // Appends text without its leading and trailing blanks (spaces), every single quote doubled.
 void appendQuotedBody(QString& out, const QString& text)
 {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    QStringView rest = QStringView(text).mid(first, last - first);
+    QStringView rest = trimBlanks(text);
     for (qsizetype quote = rest.indexOf(QLatin1Char('\'')); quote >= 0; quote = rest.indexOf(QLatin1Char('\''))) {
         out += rest.left(quote + 1);
         out += QLatin1Char('\'');
